@@ -1,0 +1,93 @@
+// The platform layer: the only code that touches the host.
+//
+// Inside the driver every name is Windows-style (backslash separators, drive colons).
+// The functions here take such names and turn them into host paths at the boundary;
+// names that come from the host are turned back before they are handed out.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Names ------------------------------------------------------------------------------
+
+// The host path of a name: every backslash becomes a slash.
+std::string HostPath(std::string_view name);
+// The name of a host path: every slash becomes a backslash.
+std::string HostName(std::string_view hostPath);
+
+// Environment ------------------------------------------------------------------------
+
+// The value of an environment variable, or nothing when it is unset.
+std::optional<std::string> HostGetEnv(const char* name);
+// Puts "name=value" into the environment of this process and of its children.
+// Returns false (errno set) when the host refuses.
+bool HostPutEnv(const std::string& name, const std::string& value);
+
+// Error codes ------------------------------------------------------------------------
+
+// The C library's error number.
+int HostErrno();
+void HostSetErrno(int code);
+// The operating system's last-error value (the same as the C library's on this host).
+int HostLastError();
+void HostSetLastError(int code);
+// The system's text for an operating-system error code.
+std::string HostErrorText(int code);
+
+// Streams ----------------------------------------------------------------------------
+
+// Nonzero when the stream is a terminal.
+bool HostIsTerminal(FILE* stream);
+// Writes bytes to standard error with no buffering and no allocation (safe in a
+// signal handler).
+void HostWriteStderr(const char* text, std::size_t length);
+
+// Ending the process -----------------------------------------------------------------
+
+// Ends the process through the C library, so that the exit handlers run.
+[[noreturn]] void HostExit(int status);
+// Ends the process at once, without exit handlers or stream flushing (signal handlers).
+[[noreturn]] void HostQuickExit(int status);
+// Registers a function to run at process exit; false when the host refuses.
+bool HostAtExit(void (*function)());
+
+// Signals ----------------------------------------------------------------------------
+
+using HostSignalFunction = void (*)(int);
+// Installs one function for the interrupt and the termination signal (SIGINT, SIGTERM).
+// Returns false (errno set) when the host refuses.
+bool HostSetSignalFunction(HostSignalFunction function);
+
+// Blocks the interrupt and termination signals for its lifetime, so that a signal
+// handler never sees a data structure half updated. Nests.
+class HostSignalBlock {
+public:
+    HostSignalBlock();
+    ~HostSignalBlock();
+    HostSignalBlock(const HostSignalBlock&) = delete;
+    HostSignalBlock& operator=(const HostSignalBlock&) = delete;
+};
+
+// Time -------------------------------------------------------------------------------
+
+struct HostTime {
+    long long seconds;
+    int milliseconds;
+};
+HostTime HostNow();
+
+// Process identity -------------------------------------------------------------------
+
+unsigned long HostProcessId();
+
+// Files and directories ----------------------------------------------------------------
+
+// The current directory as a name, or nothing (errno set).
+std::optional<std::string> HostCurrentDirectory();
+// The full path of the running executable as a name, or nothing (errno set).
+std::optional<std::string> HostExecutablePath();
+// Removes a file (not a directory); false (errno set) on failure.
+bool HostRemoveFile(std::string_view name);

@@ -1,0 +1,229 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace e2e {
+
+std::string Binary()
+{
+    if (const char* binary = std::getenv("CCTRVX_TEST_BINARY"))
+        return binary;
+    return CCTRVX_BINARY;
+}
+
+std::string InstallImage()
+{
+    if (const char* image = std::getenv("CCTRVX_TEST_INSTALL"))
+        return image;
+    return CCTRVX_INSTALL_IMAGE;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line))
+        lines.push_back(line);
+    return lines;
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                 const fs::path& directory)
+{
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<std::string> envStrings;
+    for (const auto& [name, value] : env)
+        envStrings.push_back(name + "=" + value);
+    std::vector<char*> cArgs;
+    for (const std::string& a : argv)
+        cArgs.push_back(const_cast<char*>(a.c_str()));
+    cArgs.push_back(nullptr);
+    std::vector<char*> cEnv;
+    for (std::string& e : envStrings)
+        cEnv.push_back(e.data());
+    cEnv.push_back(nullptr);
+
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        // A process group of its own, so that a test can interrupt it like a terminal does.
+        setpgid(0, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        close(out[0]);
+        close(out[1]);
+        close(err[0]);
+        close(err[1]);
+        int devnull = open("/dev/null", O_RDONLY);
+        if (devnull >= 0) {
+            dup2(devnull, 0);
+            close(devnull);
+        }
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        if (chdir(directory.c_str()) != 0)
+            _exit(126);
+        execve(cArgs[0], cArgs.data(), cEnv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    outFd_ = out[0];
+    errFd_ = err[0];
+}
+
+Process::~Process()
+{
+    if (!waited_ && pid_ > 0) {
+        kill(pid_, SIGKILL);
+        Wait();
+    }
+}
+
+void Process::Signal(int signal) const
+{
+    kill(pid_, signal);
+}
+
+Result Process::Wait()
+{
+    Result result;
+    pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+    std::string* targets[2] = {&result.out, &result.err};
+    int open = 2;
+    char buffer[65536];
+    while (open > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                targets[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    waited_ = true;
+    if (WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        result.status = 128 + WTERMSIG(status);
+    return result;
+}
+
+Sandbox::Sandbox()
+{
+    std::string pattern = (fs::temp_directory_path() / "cctrvx-e2e-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+    fs::create_directories(home());
+    fs::create_directories(tmp());
+}
+
+Sandbox::~Sandbox()
+{
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+fs::path Sandbox::Write(const std::string& relative, const std::string& contents) const
+{
+    fs::path path = dir_ / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+std::string Sandbox::Read(const std::string& relative) const
+{
+    std::ifstream in(dir_ / relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Sandbox::Exists(const std::string& relative) const
+{
+    return fs::exists(fs::symlink_status(dir_ / relative));
+}
+
+std::vector<std::string> Sandbox::Files(const std::string& relative) const
+{
+    std::vector<std::string> files;
+    fs::path root = dir_ / relative;
+    if (!fs::exists(root))
+        return files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        files.push_back(fs::relative(entry.path(), root).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::map<std::string, std::string> Sandbox::Environment(const std::map<std::string, std::string>& extra) const
+{
+    std::map<std::string, std::string> env;
+    const char* path = std::getenv("PATH");
+    env["PATH"] = path ? path : "/usr/bin:/bin";
+    env["HOME"] = home().string();
+    env["TMP"] = tmp().string();
+    env["VLX_DSP"] = InstallImage();
+    env["LANG"] = "C";
+    for (const char* pass : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(pass))
+            env[pass] = value;
+    }
+    for (const auto& [name, value] : extra) {
+        if (value == "<unset>")
+            env.erase(name);
+        else
+            env[name] = value;
+    }
+    return env;
+}
+
+Result Sandbox::Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
+                    const std::string& where) const
+{
+    std::vector<std::string> argv{Binary()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Process process(argv, Environment(extra), dir_ / where);
+    return process.Wait();
+}
+
+std::unique_ptr<Process> Sandbox::Start(const std::vector<std::string>& args,
+                                        const std::map<std::string, std::string>& extra) const
+{
+    std::vector<std::string> argv{Binary()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<Process>(argv, Environment(extra), dir_);
+}
+
+} // namespace e2e

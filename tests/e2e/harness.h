@@ -1,0 +1,86 @@
+// Black-box test harness: runs the built cctrvx in a fresh temporary directory with a
+// controlled environment and captures its exit status, standard output and standard
+// error.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;       // exit status, or 128 + signal when killed
+    std::string out;       // standard output
+    std::string err;       // standard error
+};
+
+// A child process started in the background.
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+            const fs::path& directory);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    int pid() const { return pid_; }
+    void Signal(int signal) const;
+    // Waits for the process and collects its output.
+    Result Wait();
+
+private:
+    int pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    bool waited_ = false;
+};
+
+// A temporary working directory with a home directory inside it; removed afterwards.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    const fs::path& dir() const { return dir_; }
+    fs::path home() const { return dir_ / "home"; }
+    fs::path tmp() const { return dir_ / "tmp"; }
+
+    // Writes a file (directories made as needed) relative to the sandbox.
+    fs::path Write(const std::string& relative, const std::string& contents) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+    // Every file below a directory of the sandbox (relative paths, sorted).
+    std::vector<std::string> Files(const std::string& relative = ".") const;
+
+    // The environment of a run: PATH, HOME (the sandbox home), TMP (the sandbox tmp),
+    // VLX_DSP (the install image), LANG=C, plus `extra`; a value of "<unset>" removes a
+    // variable.
+    std::map<std::string, std::string> Environment(const std::map<std::string, std::string>& extra = {}) const;
+
+    // Runs cctrvx with the arguments in the sandbox directory (or `where` below it).
+    Result Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra = {},
+               const std::string& where = ".") const;
+    // Starts cctrvx in the background.
+    std::unique_ptr<Process> Start(const std::vector<std::string>& args,
+                                   const std::map<std::string, std::string>& extra = {}) const;
+
+private:
+    fs::path dir_;
+};
+
+// The built program and the install image of the stand-in toolchain.
+std::string Binary();
+std::string InstallImage();
+
+// Splits a text into lines.
+std::vector<std::string> Lines(const std::string& text);
+
+} // namespace e2e

@@ -1,0 +1,107 @@
+// Hash tables and symbol tables.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "hashtab.h"
+#include "symtab.h"
+
+namespace {
+
+TEST(HashTable, DefaultSizeAndHashFunction)
+{
+    HashTable* table = HashCreate(0);
+    EXPECT_EQ(table->size, 131u);
+    HashDelete(table);
+
+    EXPECT_EQ(Hash(""), 0u);
+    EXPECT_EQ(Hash("\xff"), 0xFFFFFFFFu);
+    EXPECT_EQ(Hash("a"), 97u);
+    EXPECT_EQ(Hash("ab"), (97u << 7) + 98u);
+    // Bytes from 0x80 on count as negative values.
+    EXPECT_EQ(Hash("\x80"), static_cast<std::uint32_t>(-128));
+    EXPECT_EQ(Hash("a\x80"), (97u << 7) - 128u);
+}
+
+TEST(HashTable, LaterInsertionHidesEarlierUntilRemoved)
+{
+    HashTable* table = HashCreate(7);
+    const char* key = "name";
+    HashInsert(table, key, 1);
+    HashInsert(table, key, 2);
+    std::uintptr_t value = 0;
+    ASSERT_EQ(HashSearch(table, "name", &value), 1);
+    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(HashRemove(table, "name"), 1);
+    ASSERT_EQ(HashSearch(table, "name", &value), 1);
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(HashRemove(table, "name"), 1);
+    EXPECT_EQ(HashRemove(table, "name"), 0);
+    EXPECT_EQ(HashSearch(table, "name", nullptr), 0);
+    HashDelete(table);
+}
+
+TEST(SymbolTable, SearchFindsTheLatestInsertionAndItsData)
+{
+    SymbolTable* table = SymCreate(0);
+    EXPECT_EQ(table->hash->size, 131u);
+    int first = 10, second = 20;
+    SymInsert(table, "x", &first, 1, sizeof first);
+    SymInsert(table, "x", &second, 2, sizeof second);
+    const void* data = nullptr;
+    EXPECT_EQ(SymSearch(table, "x", &data), 2u);
+    EXPECT_EQ(*static_cast<const int*>(data), 20);
+    EXPECT_EQ(SymRemove(table, "x"), 1);
+    EXPECT_EQ(SymSearch(table, "x", &data), 1u);
+    EXPECT_EQ(*static_cast<const int*>(data), 10);
+    EXPECT_EQ(table->symbols.count, 1u);
+    SymDelete(table);
+}
+
+TEST(SymbolTable, InconsistentInsertionsAreIgnored)
+{
+    SymbolTable* table = SymCreate(0);
+    int block = 5;
+    SymInsert(table, "zero", nullptr, 0, 0);
+    SymInsert(table, "nosize", &block, 3, 0);
+    SymInsert(table, "nodata", nullptr, 3, 4);
+    EXPECT_EQ(table->symbols.count, 0u);
+    const void* untouched = &block;
+    EXPECT_EQ(SymSearch(table, "zero", &untouched), 0u);
+    EXPECT_EQ(untouched, &block); // an absent name leaves the out pointer alone
+    SymDelete(table);
+}
+
+TEST(SymbolTable, DataIsTheTablesOwnCopy)
+{
+    SymbolTable* table = SymCreate(0);
+    char block[4] = "abc";
+    SymInsert(table, "k", block, 9, sizeof block);
+    block[0] = 'z';
+    const void* data = nullptr;
+    SymSearch(table, "k", &data);
+    EXPECT_STREQ(static_cast<const char*>(data), "abc");
+    SymDelete(table);
+}
+
+TEST(SymbolTable, Update)
+{
+    SymbolTable* table = SymCreate(0);
+    int one = 1, two = 2;
+    SymInsert(table, "k", &one, 4, sizeof one);
+    EXPECT_EQ(SymUpdate(table, "absent", &two, 5, sizeof two), 0);
+    // Value 0 and data with size 0 change nothing but the name is still found.
+    EXPECT_EQ(SymUpdate(table, "k", &two, 0, 0), 1);
+    const void* data = nullptr;
+    EXPECT_EQ(SymSearch(table, "k", &data), 4u);
+    EXPECT_EQ(*static_cast<const int*>(data), 1);
+    EXPECT_EQ(SymUpdate(table, "k", &two, 6, sizeof two), 1);
+    EXPECT_EQ(SymSearch(table, "k", &data), 6u);
+    EXPECT_EQ(*static_cast<const int*>(data), 2);
+    EXPECT_EQ(SymUpdate(table, "k", nullptr, 0, 0), 1);
+    SymSearch(table, "k", &data);
+    EXPECT_EQ(data, nullptr);
+    SymDelete(table);
+}
+
+} // namespace
