@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Names ------------------------------------------------------------------------------
 
@@ -91,3 +92,55 @@ std::optional<std::string> HostCurrentDirectory();
 std::optional<std::string> HostExecutablePath();
 // Removes a file (not a directory); false (errno set) on failure.
 bool HostRemoveFile(std::string_view name);
+
+struct HostFileStatus {
+    bool isDirectory = false;
+    bool isRegular = false;
+    bool isCharDevice = false;
+    bool isFifo = false;
+    bool isLink = false;          // only from HostLinkStatus
+    unsigned permissions = 0;     // the nine permission bits, owner read first (0400)
+    long long modified = 0;       // modification time in seconds
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+};
+// The status of a name, following symbolic links; false (errno set) when it cannot be read.
+bool HostStatus(std::string_view name, HostFileStatus& status);
+// The status of a name itself, not following a symbolic link.
+bool HostLinkStatus(std::string_view name, HostFileStatus& status);
+
+enum HostAccessMode : int { HOST_EXISTS = 0, HOST_EXECUTE = 1, HOST_WRITE = 2, HOST_READ = 4 };
+// Whether this process may access the name in the given way.
+bool HostAccess(std::string_view name, int mode);
+
+// Creates a directory, private to this user when `privateMode` is set; false (errno set)
+// when it cannot (also when the name exists).
+bool HostMakeDirectory(std::string_view name, bool privateMode = false);
+// Removes an empty directory; false (errno set) on failure.
+bool HostRemoveDirectory(std::string_view name);
+// Changes the working directory; false (errno set) on failure.
+bool HostChangeDirectory(std::string_view name);
+// The entries of a directory, "." and ".." included, sorted by byte value; nothing when
+// the directory cannot be listed.
+std::optional<std::vector<std::string>> HostListDirectory(std::string_view name);
+// True when both names exist and are the same file of the host (device and inode).
+bool HostSameFile(std::string_view first, std::string_view second);
+// Opens a file with the C library (fopen modes).
+FILE* HostOpenFile(std::string_view name, const char* mode);
+
+// Signal-safe removal, for the interrupt path: no allocation, no locks. The name is a
+// NUL-terminated name; a directory is removed with everything in it, never following a
+// symbolic link out of the tree.
+void HostRemoveSafely(const char* name);
+
+// Host information -----------------------------------------------------------------------
+
+// The host's name for this computer, or nothing (errno set).
+std::optional<std::string> HostComputerName();
+// The name of the user running this process, or nothing (errno set).
+std::optional<std::string> HostUserName();
+
+// A string value of the current user's registry stand-in ($HOME/.cctrvx_registry: one
+// value a line as "KEY\VALUE NAME=DATA", '#' starts a comment); nothing when the value
+// is absent. `isString` is false when its data is not a string ("dword:...").
+std::optional<std::string> HostReadRegistry(std::string_view key, std::string_view valueName, bool& isString);
