@@ -257,6 +257,16 @@ std::string FileTarget(std::string_view source, const char* suffix, int mode)
     return std::string(name.view());
 }
 
+std::string InstantiationFile(std::string_view object, std::string_view suffix)
+{
+    DString name;
+    AddChars(name, object);
+    std::uint32_t position = 0;
+    RemSuffix(name, &position);
+    AddSuffix(name, suffix, position);
+    return std::string(name.view());
+}
+
 int NumberOfDigits(long number)
 {
     if (number == 0)

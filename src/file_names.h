@@ -64,6 +64,9 @@ int OutputSuffix(DString& name, int outputKind);
 // directory, mode 1 the source's name with the suffix next to the user (in the output
 // directory when one is set), mode 2 the same name in the temporary directory.
 std::string FileTarget(std::string_view source, const char* suffix, int mode);
+// The companion file of an object: its path with the suffix replaced by `suffix`
+// (".ii", ".ti", ".opa" or ".ipa").
+std::string InstantiationFile(std::string_view object, std::string_view suffix);
 // A size estimate for printing a number in decimal.
 int NumberOfDigits(long number);
 

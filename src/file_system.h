@@ -38,6 +38,9 @@ std::optional<std::string> FileFullPath(std::string_view path);
 void FileDuplicates(List& files, const char* word);
 // Removes a file, or a directory with everything in it; nothing when it does not exist.
 void FileRemove(std::string_view path);
+// The same, but a file that cannot be removed is reported and the removal goes on (for
+// the exit handler, which must not end the program again).
+void FileRemoveQuietly(std::string_view path);
 // Removes a directory tree depth first (a non-directory through FileRemove).
 void DirRemove(std::string_view path);
 // Creates a directory unless it already is one.

@@ -37,17 +37,34 @@ int UserInterfaceDriver(std::vector<std::string>& arguments)
     Handle(Break);
     InitTables();
     Wrap = HostIsTerminal(stderr) ? 0 : 1;
-    ThreadSupport = 0;
+    PathList = GetPathVar();
+    ThreadSupport = ThreadSafe();
     TempPrefix = "qcc";
-    ErrorRedirect = 1;
+    ErrorRedirect = IsWindowsNT();
     if (!HostAtExit(DeleteTempFiles))
         Error(LEVEL_FATAL_CLIB, "atexit()");
     ArgMax = 4096;
 
-    // The command line.
+    // The configuration sources, the command line and the deferred options.
     std::vector<std::string> words(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());
-    ReadArgs(words);
+    ReadConfigurationSources(words);
     UserOptions = 0;
+
+    SettleInstallDirectory();
+    SettleCurrentDirectory();
+    SettleTemporaryDirectory();
+
+    if (EditFiles) {
+        std::optional<std::string> format = HostGetEnv("EDIT_FORMAT");
+        if (format && !format->empty()) {
+            EditFormat = *format;
+            EnvironRecord("EDIT_FORMAT", *format);
+        } else {
+            EnvironRecord("EDIT_FORMAT", std::nullopt);
+        }
+    }
+    if (FileLocs[LOC_OUTPUT_DIR].view() == ".")
+        StrSet(FileLocs[LOC_OUTPUT_DIR], "");
 
     if (ArgLists[LIST_SOURCES].count == 0) {
         FreeTables();

@@ -8,7 +8,10 @@
 #include "driver.h"
 #include "error.h"
 #include "file_names.h"
+#include "file_optfile.h"
+#include "file_system.h"
 #include "file_temp.h"
+#include "host/host.h"
 #include "main.h"
 #include "option.h"
 #include "system.h"
@@ -94,6 +97,12 @@ void ProcessFile(const std::string& name)
     ArgAddTail(ArgLists[LIST_SOURCES], name, mode);
 }
 
+int ProcessDirectory(const std::string& directory)
+{
+    (void)directory;
+    return 0;
+}
+
 int HandOff()
 {
     const std::string path = CompressPath(ProgramName());
@@ -113,4 +122,116 @@ int HandOff()
     std::vector<std::string> arguments = ArgList2Array(nullptr, nullptr, command);
     FreeTables();
     return Main(arguments);
+}
+
+namespace {
+
+// Reads an options file as if "-@" and its path had been given.
+void ReadOptionsFile(const std::string& path)
+{
+    std::string option = "-@";
+    std::string argument = path;
+    ProcessOption(2, option, &argument);
+}
+
+} // namespace
+
+void ReadConfigurationSources(std::vector<std::string>& commandLine)
+{
+    List holding;
+    if (std::optional<std::string> ignore = HostGetEnv("CCTRVX_IGNORE_ENV")) {
+        EnvironRecord("CCTRVX_IGNORE_ENV", *ignore);
+    } else {
+        EnvironRecord("CCTRVX_IGNORE_ENV", std::nullopt);
+        std::optional<std::string> homeFile;
+        if (std::optional<std::string> home = HomeDir()) {
+            std::string path = BuildPath({*home, ".cctrvx_options"});
+            if (FileExists(path) && !FileDirectory(path)) {
+                ReadOptionsFile(path);
+                JoinList(holding, ArgLists[LIST_DEFERRED]);
+                homeFile = path;
+            }
+        }
+        const std::string local = ".cctrvx_options";
+        if (FileExists(local) && !FileDirectory(local) && !(homeFile && FileSame(*homeFile, local))) {
+            ReadOptionsFile(local);
+            JoinList(ArgLists[LIST_DEFERRED], holding);
+        }
+        std::vector<std::string> words = FileReadVar("CCTRVX_OPTIONS", &holding);
+        JoinList(holding, ArgLists[LIST_DEFERRED]);
+        ReadArgs(words);
+    }
+
+    ReadArgs(commandLine);
+
+    LastOptions = 1;
+    JoinList(ArgLists[LIST_DEFERRED], holding);
+    if (ArgLists[LIST_DEFERRED].count > 0) {
+        std::vector<std::string> deferred = ArgList2Array(nullptr, nullptr, ArgLists[LIST_DEFERRED]);
+        ArgFreeList(ArgLists[LIST_DEFERRED]);
+        ReadArgs(deferred);
+    }
+}
+
+void SettleInstallDirectory()
+{
+    DString& install = FileLocs[LOC_INSTALL];
+    if (install.len == 0) {
+        if (std::optional<std::string> path = ReadRegistry("Software\\Veltrix\\Prismade", "Install Path")) {
+            std::string value = *path;
+            StrSet(install, FilterPath(value));
+        }
+    }
+    if (install.len == 0) {
+        std::optional<std::string> value = HostGetEnv("VLX_DSP");
+        if (!value || value->empty()) {
+            FreeTables();
+            Error(LEVEL_FATAL, "Environment variable %%%s%% is not set", "VLX_DSP");
+        }
+        EnvironRecord("VLX_DSP", *value);
+        std::string path = HostName(*value);
+        StrSet(install, FilterPath(path));
+    }
+    if (!HostPutEnvPath("VLX_DSP", std::string(install.view())))
+        Error(LEVEL_FATAL_CLIB, "putenv()");
+}
+
+void SettleCurrentDirectory()
+{
+    std::optional<std::string> cwd = HostCurrentDirectory();
+    if (!cwd)
+        Error(LEVEL_FATAL_CLIB, "getcwd()");
+    StrSet(FileLocs[LOC_CWD], *cwd);
+}
+
+void SettleTemporaryDirectory()
+{
+    DString& temp = FileLocs[LOC_TEMP];
+    if (temp.len == 0) {
+        // Where the temporary directory is not given, the host's own is used: the root
+        // directory is not writable for ordinary users here.
+        std::string fallback = HostName(HostGetEnv("TMPDIR").value_or("/tmp"));
+        if (fallback.empty())
+            fallback = "\\tmp";
+        std::optional<std::string> value = HostGetEnv("TMP");
+        if (!value || value->empty()) {
+            EnvironRecord("TMP", std::nullopt);
+            StrSet(temp, fallback);
+        } else if (std::string name = HostName(*value); !FileDirectory(name)) {
+            if (ReportMissing) {
+                Error(LEVEL_WARNING, "Directory '%s' does not exist. TEMP ignored.", name.c_str());
+                Error(LEVEL_WARNING, "Using directory '%s' for temporary files.\n", fallback.c_str());
+            }
+            EnvironRecord("TMP", std::nullopt);
+            StrSet(temp, fallback);
+        } else {
+            EnvironRecord("TMP", *value);
+            StrSet(temp, name);
+        }
+    }
+    if (temp.view() == "/" || temp.view() == "\\")
+        AddChar(temp, '.');
+    FileTempDir();
+    if (!HostPutEnvPath("TMP", std::string(temp.view())))
+        Error(LEVEL_FATAL_CLIB, "putenv()");
 }

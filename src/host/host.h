@@ -144,3 +144,10 @@ std::optional<std::string> HostUserName();
 // value a line as "KEY\VALUE NAME=DATA", '#' starts a comment); nothing when the value
 // is absent. `isString` is false when its data is not a string ("dword:...").
 std::optional<std::string> HostReadRegistry(std::string_view key, std::string_view valueName, bool& isString);
+
+// The search path of the host (PATH) as a Windows-style list: directories separated by
+// ";", with backslashes; nothing when PATH is unset.
+std::optional<std::string> HostSearchPath();
+// Puts "name=path" into the environment, the path given as a name and handed to the
+// children as a host path. Returns false (errno set) when the host refuses.
+bool HostPutEnvPath(const std::string& name, const std::string& path);

@@ -158,3 +158,18 @@ bool HostRemoveFile(std::string_view name)
 {
     return unlink(HostPath(name).c_str()) == 0;
 }
+
+std::optional<std::string> HostSearchPath()
+{
+    const char* path = std::getenv("PATH");
+    if (!path)
+        return std::nullopt;
+    std::string list = HostName(path);
+    std::replace(list.begin(), list.end(), ':', ';');
+    return list;
+}
+
+bool HostPutEnvPath(const std::string& name, const std::string& path)
+{
+    return HostPutEnv(name, HostPath(path));
+}
