@@ -1,10 +1,11 @@
 // The main driver's flow: from its argument list to the product.
 #include "driver.h"
 
-#include <cstring>
+#include <optional>
 
 #include "cctrvx/globals.h"
 #include "args.h"
+#include "driver_options.h"
 #include "error.h"
 #include "file_names.h"
 #include "file_temp.h"
@@ -13,83 +14,10 @@
 
 namespace {
 
-using OptionHandler = void (*)(const char* name, const char* value, int id);
-
-struct OptionRecord {
-    const char* name;
-    int takesArgument;
-    int id;
-    OptionHandler handler;
-};
-
-enum ControlId { CONTROL_MAIN = 1 };
-
-void SetControl(const char* name, const char* value, int id)
-{
-    if (id == CONTROL_MAIN)
-        ArgAddTail(ArgLists[LIST_RECOMPILE], name);
-    (void)value;
-}
-
-const OptionRecord OptionDataTable[] = {
-    {"--main", 0, CONTROL_MAIN, SetControl},
-    {nullptr, 0, 0, nullptr},
-};
-
-const OptionRecord* LookUp(const std::string& name)
-{
-    const void* data = nullptr;
-    std::uint32_t row = SymSearch(OptionSymbolTable, name.c_str(), &data);
-    return row ? &OptionDataTable[row - 1] : nullptr;
-}
-
-// Recognises one argument; returns how many arguments it consumed (1 or 2).
-int ProcessOption(const std::string& argument, const std::string* next)
-{
-    std::string name = argument;
-    std::optional<std::string> value;
-    std::size_t dashes = 0;
-    while (dashes < name.size() && name[dashes] == '-')
-        ++dashes;
-    if (dashes == 1) {
-        if (name.size() > 2 && std::strchr("DILUXdeltou", name[1])) {
-            value = name.substr(2);
-            name.resize(2);
-        }
-    } else if (dashes == 2) {
-        std::size_t equals = name.find('=');
-        if (equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
-    } else if (name.empty() || name[0] != '+') {
-        ArgAddTail(ArgLists[LIST_INPUTS], argument);
-        return 1;
-    }
-    const OptionRecord* row = LookUp(name);
-    if (!row)
-        Error(LEVEL_FATAL, "Unrecognized option `%s'", name.c_str());
-    if (!row->takesArgument) {
-        row->handler(row->name, nullptr, row->id);
-        return 1;
-    }
-    if (value) {
-        if (value->empty())
-            Error(LEVEL_FATAL, "Missing argument for option `%s'", name.c_str());
-        row->handler(row->name, value->c_str(), row->id);
-        return 1;
-    }
-    if (!next)
-        Error(LEVEL_FATAL, "Missing argument for option `%s'", name.c_str());
-    row->handler(row->name, next->c_str(), row->id);
-    return 2;
-}
-
 void CreateTables()
 {
     OptionSymbolTable = SymCreate(0);
-    for (std::uint32_t i = 0; OptionDataTable[i].name; ++i)
-        SymInsert(OptionSymbolTable, OptionDataTable[i].name, nullptr, i + 1, 0);
+    LoadDriverOptions();
     for (DString& location : FileLocs)
         location = StrCreate(0);
     for (List& list : ArgLists)
@@ -144,7 +72,7 @@ int Main(const std::vector<std::string>& arguments)
         Error(LEVEL_FATAL, "No arguments specified");
     for (std::size_t i = 1; i < arguments.size();) {
         const std::string* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
-        i += static_cast<std::size_t>(ProcessOption(arguments[i], next));
+        i += static_cast<std::size_t>(DriverProcessOption(arguments[i], next));
     }
 
     FreeDriverTables();
