@@ -383,3 +383,75 @@ void ListEnvironment()
         std::fprintf(stderr, "%s=%s\n", arg->name.c_str(), arg->value ? arg->value->c_str() : "<unset>");
     std::fprintf(stderr, "%s\n", rule.c_str());
 }
+
+void FileHelp(std::string_view helpFile)
+{
+    // The help viewer of this host writes the help file to standard output.
+    const std::string name(helpFile);
+    if (Verbose || DryRun)
+        EchoOperation("more", {name});
+    FILE* file = HostOpenFile(name, "rb");
+    bool shown = file != nullptr;
+    if (file) {
+        char buffer[65536];
+        std::size_t count;
+        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            std::fwrite(buffer, 1, count, stdout);
+        shown = !std::ferror(file) && std::fflush(stdout) == 0;
+        std::fclose(file);
+    }
+    if (!shown)
+        Error(LEVEL_FATAL, "Cannot display `%s'", name.c_str());
+}
+
+void FileEdit(std::string_view format, std::string_view file, std::string_view line)
+{
+    std::string command;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char next = format[i + 1];
+            if (next == 'f' || next == 'n' || next == '%') {
+                command += next == 'f' ? std::string(file) : next == 'n' ? std::string(line) : std::string("%");
+                ++i;
+                continue;
+            }
+        }
+        command += format[i];
+    }
+    std::vector<std::string> words = FileReadString(command, nullptr);
+    const std::string name(file);
+    if (words.empty())
+        Error(LEVEL_FATAL, "Cannot edit `%s'", name.c_str());
+    List arguments;
+    for (std::size_t i = 1; i < words.size(); ++i)
+        ArgAddTail(arguments, words[i]);
+    const int status = RunCommand(words[0], "", REDIRECT_NONE, "", arguments);
+    ArgFreeList(arguments);
+    if (status != 0)
+        Error(LEVEL_FATAL, "Cannot edit `%s'", name.c_str());
+}
+
+void FileCopy(std::string_view source, std::string_view destination)
+{
+    const bool directory = FileDirectory(source) != 0;
+    if (Verbose || DryRun)
+        EchoOperation(directory ? "xcopy /e /h /i /k /q" : "copy", {source, destination});
+    if (DryRun)
+        return;
+    if (!HostCopy(source, destination)) {
+        const std::string from(source), to(destination);
+        Error(LEVEL_FATAL, "Cannot copy `%s' to `%s'", from.c_str(), to.c_str());
+    }
+}
+
+void FileMove(std::string_view source, std::string_view destination)
+{
+    if (Verbose || DryRun)
+        EchoOperation("move", {source, destination});
+    if (DryRun)
+        return;
+    if (!HostMove(source, destination)) {
+        const std::string from(source), to(destination);
+        Error(LEVEL_FATAL, "Cannot move `%s' to `%s'", from.c_str(), to.c_str());
+    }
+}

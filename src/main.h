@@ -28,10 +28,44 @@ void SettleTemporaryDirectory();
 
 // Classifies one input word and files it into the right list.
 void ProcessFile(const std::string& name);
+// Prunes and orders the source list once the output kind is known.
+void ProcessFiles();
+// Turns the preprocessor and directory lists into main driver options.
+void ProcessLists();
+// With no source but files that do not exist yet, the first of them starts the link.
+void VirtualLinkStart();
+// Resolves "-l" words to library files (-xlibs).
+void ResolveLibraries();
+// Adds every source file to the archive named with -archive.
+void ArchiveSources();
+// Every remaining "-l" word becomes the library file name "lib<name>.dlb".
+void RewriteLibraries();
+
+// Locates a component's executable (or the definition file); a component that cannot
+// be found ends the run.
+std::string LocateComponent(int component);
+// The implementation-model words and the definition file at the front of the main
+// driver's command, and the component paths and options in its option list.
+void ProcessComponents();
+
+// The version and identification output of -v and -full-version.
+void Version();
+// The built-in test programs of -test and of a command line of headers alone.
+void TestPrograms();
+// The default output name of an executable and the link map suffix.
+void OutputNaming();
+// A run without source files: the compiler's version, or the error.
+[[noreturn]] void NoSourceFiles();
+// The checks of the output file given with -o, and the passing of long option and file
+// lists through option files. Returns true when standard output is redirected to the
+// output file.
+bool OutputFileChecks(std::string& redirection);
+void OptionListFiles();
 
 // Files every C and C++ source of a directory; returns their number.
 int ProcessDirectory(const std::string& directory);
 
 // Hands the assembled argument list (slot 38) to the main driver in this process, or
-// only shows it; returns the exit status of the run.
-int HandOff();
+// only shows it; returns the exit status of the run. With a redirection file, standard
+// output goes to that file while the main driver runs.
+int HandOff(const std::string& redirection);

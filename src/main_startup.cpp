@@ -14,11 +14,13 @@
 #include "host/host.h"
 #include "main.h"
 #include "option.h"
+#include "option_table.h"
 #include "system.h"
 
 void InitTables()
 {
     OptionSymbolTable = SymCreate(0);
+    LoadOptionTable();
     for (DString& location : FileLocs)
         location = StrCreate(0);
     for (List& list : ArgLists)
@@ -89,39 +91,38 @@ void ReadArgs(std::vector<std::string>& words)
     }
 }
 
-void ProcessFile(const std::string& name)
-{
-    if (UserOptions)
-        ArgAddTail(ArgLists[LIST_ECHO], name);
-    const char* mode = DynamicLink == 1 ? "d" : DynamicLink == 0 ? "s" : "";
-    ArgAddTail(ArgLists[LIST_SOURCES], name, mode);
-}
-
-int ProcessDirectory(const std::string& directory)
-{
-    (void)directory;
-    return 0;
-}
-
-int HandOff()
+int HandOff(const std::string& redirection)
 {
     const std::string path = CompressPath(ProgramName());
+    const std::string file(FileName(path));
+    const std::string directory = FilePath(path);
     if (ErrorNum > 0)
         ErrorExit();
     List& command = ArgLists[LIST_MAIN_COMMAND];
     ArgAddHead(command, "--main");
+    const int mode = redirection.empty() ? REDIRECT_NONE : REDIRECT_OUTPUT;
     if (DryRun || Verbose) {
-        std::string line = ArgQuote(path, ArgEscapeSpec, ArgQuoteSpec);
-        line += ' ';
-        line += ArgList2String(' ', ArgEscapeSpec, ArgQuoteSpec, command);
-        std::fprintf(stderr, "\t%s\n", line.c_str());
+        // The command is shown the way the main driver would be started, so that it can
+        // be run again unchanged.
+        DryRun = 1;
+        RunCommand(file, directory, mode, redirection, command);
+        DryRun = OptionTable[OPT_dryrun];
     }
     ArgAddHead(command, path);
     if (DryRun)
         return 0;
+    int saved = -1;
+    if (!redirection.empty()) {
+        saved = HostRedirectStandardOutput(redirection);
+        if (saved < 0)
+            Error(LEVEL_FATAL_CLIB, redirection.c_str());
+    }
     std::vector<std::string> arguments = ArgList2Array(nullptr, nullptr, command);
     FreeTables();
-    return Main(arguments);
+    const int result = Main(arguments);
+    if (saved >= 0 && !HostRestoreStandardOutput(saved))
+        Error(LEVEL_FATAL_CLIB, "dup2()");
+    return result;
 }
 
 namespace {

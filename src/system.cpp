@@ -26,8 +26,12 @@ void SignalTrampoline(int signal)
         InSignalHandler = 1;
         CurrentHandler(signal);
         InSignalHandler = 0;
-    } else if (!Pending) {
-        Pending = signal;
+    } else {
+        // A child may be running: it hears of the signal too, and the driver takes its
+        // own interrupt path as soon as the child has ended.
+        if (!Pending)
+            Pending = signal;
+        HostForwardSignal(signal);
     }
 }
 

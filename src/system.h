@@ -72,3 +72,31 @@ void TimeProgram(const char* program);
 void HandleAlarm();
 void SetAlarm();
 void CancelAlarm();
+
+// Running programs -------------------------------------------------------------------------
+
+// Runs a program found along the search path (";"-separated, then PATH), showing the
+// command under Verbose or DryRun; 0 without running it in a dry run. `arguments` holds
+// the arguments only and is left as it was.
+int RunCommand(std::string_view program, std::string_view searchPath, int mode, std::string_view file,
+               List& arguments);
+// Runs the first program with its output (both streams) piped into the second; the
+// redirection applies to the second. Returns the first program's status.
+int RunCommandPipe(std::string_view first, std::string_view firstPath, std::string_view second,
+                   std::string_view secondPath, int mode, std::string_view file, List& firstArguments,
+                   List& secondArguments);
+// Runs a command through the command interpreter.
+int RunShellCommand(std::string_view program, int mode, std::string_view file, List& arguments);
+int RunShellCommandPipe(std::string_view first, std::string_view second, int mode, std::string_view file,
+                        List& firstArguments, List& secondArguments);
+
+// The parallel runner: runs a node's chain as a job. -1 when no job slot is free.
+struct Node;
+int RunParallel(int (*function)(Node*), Node* node);
+int WaitParallel();
+// Waits for any running job; nonzero when a job failed (its status through `status`).
+int WaitParallelAny(int* status);
+void WaitParallelAll();
+
+int MkDir(std::string_view path);
+int RmDir(std::string_view path);

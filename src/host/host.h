@@ -151,3 +151,48 @@ std::optional<std::string> HostSearchPath();
 // Puts "name=path" into the environment, the path given as a name and handed to the
 // children as a host path. Returns false (errno set) when the host refuses.
 bool HostPutEnvPath(const std::string& name, const std::string& path);
+
+// Child processes --------------------------------------------------------------------------
+
+// Where a child's standard output (and, with `bothStreams`, its standard error) goes: a
+// file, truncated or appended to.
+struct HostRedirection {
+    std::string file;       // a name; "nul" is the null device
+    bool append = false;
+    bool bothStreams = false;
+};
+
+// The outcome of a child run: its exit status, or the signal that ended it.
+struct HostOutcome {
+    bool started = false;   // false: the program could not be started (errno set)
+    int status = 0;         // exit status
+    int signal = 0;         // the signal that ended it, or 0
+};
+
+// Opens a redirection file for a child; false (errno set) when it cannot be opened.
+bool HostCheckRedirection(const HostRedirection& redirection);
+// Runs a program with these arguments (the first is the program's own name) and waits for
+// it. The child has the default handling of the interrupt and termination signals.
+HostOutcome HostRun(const std::string& program, const std::vector<std::string>& arguments,
+                 const HostRedirection* redirection);
+// Runs two programs joined by a pipe: the first one's standard output and standard error
+// go into the pipe, the second reads it. Waits for both; the outcome is the first one's.
+// `secondStarted` tells whether the second program could be started.
+HostOutcome HostRunPipe(const std::string& first, const std::vector<std::string>& firstArguments,
+                     const std::string& second, const std::vector<std::string>& secondArguments,
+                     const HostRedirection* redirection, bool& secondStarted);
+// Runs a command line through the host's command interpreter; -1 when it cannot be run.
+int HostRunShell(const std::string& commandLine);
+// Passes a signal on to every running child (signal-safe).
+void HostForwardSignal(int signal);
+
+// Points this process's standard output at a file (truncated); returns a handle of the
+// saved standard output, or -1 (errno set) when the file cannot be opened.
+int HostRedirectStandardOutput(std::string_view file);
+// Puts the saved standard output back; false (errno set) on failure.
+bool HostRestoreStandardOutput(int saved);
+
+// Copies a file (a directory with everything in it); false (errno set) on failure.
+bool HostCopy(std::string_view source, std::string_view destination);
+// Renames or moves a file or directory; false (errno set) on failure.
+bool HostMove(std::string_view source, std::string_view destination);

@@ -6,9 +6,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -220,4 +222,20 @@ std::optional<std::string> HostReadRegistry(std::string_view key, std::string_vi
         value = data;
     }
     return value;
+}
+
+bool HostCopy(std::string_view source, std::string_view destination)
+{
+    std::error_code error;
+    std::filesystem::copy(HostPath(source), HostPath(destination),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          error);
+    if (error)
+        errno = error.value();
+    return !error;
+}
+
+bool HostMove(std::string_view source, std::string_view destination)
+{
+    return std::rename(HostPath(source).c_str(), HostPath(destination).c_str()) == 0;
 }

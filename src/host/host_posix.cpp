@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -172,4 +173,31 @@ std::optional<std::string> HostSearchPath()
 bool HostPutEnvPath(const std::string& name, const std::string& path)
 {
     return HostPutEnv(name, HostPath(path));
+}
+
+int HostRedirectStandardOutput(std::string_view file)
+{
+    std::fflush(stdout);
+    int fd = open(HostPath(file).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    int saved = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (saved < 0 || dup2(fd, STDOUT_FILENO) < 0) {
+        int error = errno;
+        close(fd);
+        if (saved >= 0)
+            close(saved);
+        errno = error;
+        return -1;
+    }
+    close(fd);
+    return saved;
+}
+
+bool HostRestoreStandardOutput(int saved)
+{
+    std::fflush(stdout);
+    bool ok = dup2(saved, STDOUT_FILENO) >= 0;
+    close(saved);
+    return ok;
 }

@@ -14,6 +14,7 @@ using e2e::Sandbox;
 TEST(Diagnostics, CountedErrorsStopTheRunBeforeTheHandOff)
 {
     Sandbox box;
+    box.Write("a.c", "int a;\n");
     auto result = box.Run({"-zz1", "-zz2", "a.c"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "cctrvx: Error: Unrecognized option `-zz1'\n"
@@ -25,6 +26,7 @@ TEST(Diagnostics, CountedErrorsStopTheRunBeforeTheHandOff)
 TEST(Diagnostics, OneErrorIsCountedWithoutPlural)
 {
     Sandbox box;
+    box.Write("a.c", "int a;\n");
     auto result = box.Run({"-zz1", "a.c"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Lines(result.err).back(), "cctrvx: 1 error detected");
