@@ -78,7 +78,7 @@ TEST(MainEntry, ArgumentsGoToTheMainDriverUnchanged)
     Sandbox box;
     // Three dashes make an input for the main driver; the user interface driver would
     // reject the word as an unrecognised option.
-    auto direct = box.Run({"--main", "---x"});
+    auto direct = box.Run({"--main", "-c", "---x"});
     EXPECT_EQ(direct.status, 0);
     EXPECT_EQ(direct.err, "");
     auto user = box.Run({"---x", "a.c"});
