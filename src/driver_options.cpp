@@ -605,15 +605,27 @@ void SetFrontendOpts(const char* name, const char* value, int id)
         append(value);
 }
 
+// The option files being read, innermost last: a file that names itself, directly or
+// through others, is read once.
+std::vector<std::string> OpenOptionFiles;
+
 void ReadOptionFile(const char*, const char* value, int id)
 {
     if (id != ID_OPTION_FILE)
         return;
+    for (const std::string& open : OpenOptionFiles) {
+        if (FileSame(open, value)) {
+            Error(LEVEL_WARNING, "Ignoring recursive option file `%s'", value);
+            return;
+        }
+    }
+    OpenOptionFiles.emplace_back(value);
     const std::vector<std::string> words = FileRead(value, nullptr);
     for (std::size_t i = 0; i < words.size();) {
         const std::string* next = i + 1 < words.size() ? &words[i + 1] : nullptr;
         i += static_cast<std::size_t>(DriverProcessOption(words[i], next));
     }
+    OpenOptionFiles.pop_back();
 }
 
 // The table ------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <unordered_map>
 
 #include "cctrvx/globals.h"
 #include "args.h"
@@ -288,49 +289,40 @@ std::optional<std::string> FileFullPath(std::string_view path)
 
 void FileDuplicates(List& files, const char* word)
 {
-    struct Entry {
-        Arg* arg;
-        std::string full;
-    };
-    std::vector<Entry> entries;
+    // Two entries are the same when the host says they are the same file (device and
+    // inode), or, when a file does not exist, when their full paths are equal. Each entry
+    // is looked up once by that identity, so long lists stay fast.
+    std::unordered_map<std::string, Arg*> first;
     for (Arg* arg = ArgFirst(files); arg;) {
         Arg* next = ArgNext(arg);
         const int kind = FileKindOf(arg->name);
         const bool option = !arg->name.empty() && (arg->name[0] == '-' || arg->name[0] == '+');
-        if (kind != FILE_LIBRARY && kind != FILE_DLL && !option) {
-            std::optional<std::string> full = FileFullPath(arg->name);
-            if (!full) {
-                Error(LEVEL_ERROR, "`%s' no longer exists", arg->name.c_str());
-                ArgRemove(files, arg);
-            } else {
-                entries.push_back({arg, *full});
-            }
+        if (kind == FILE_LIBRARY || kind == FILE_DLL || option) {
+            arg = next;
+            continue;
+        }
+        std::optional<std::string> full = FileFullPath(arg->name);
+        if (!full) {
+            Error(LEVEL_ERROR, "`%s' no longer exists", arg->name.c_str());
+            ArgRemove(files, arg);
+            arg = next;
+            continue;
+        }
+        HostFileStatus status;
+        const std::string identity = win_stat(*full, status)
+                                         ? "file:" + std::to_string(status.device) + ":" + std::to_string(status.inode)
+                                         : "path:" + *full;
+        auto [entry, inserted] = first.emplace(identity, arg);
+        if (!inserted) {
+            const Arg* earlier = entry->second;
+            if (EqualsIgnoringCase(earlier->name, arg->name))
+                Error(LEVEL_WARNING, "Ignoring duplicate %s `%s'", word, arg->name.c_str());
+            else
+                Error(LEVEL_WARNING, "`%s' is the same %s as `%s' - ignoring", arg->name.c_str(), word,
+                      earlier->name.c_str());
+            ArgRemove(files, arg);
         }
         arg = next;
-    }
-    // Two entries are the same when the host says they are the same file, or, when
-    // either does not exist, when their full paths are equal.
-    std::vector<bool> removed(entries.size(), false);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (removed[i])
-            continue;
-        for (std::size_t j = i + 1; j < entries.size(); ++j) {
-            if (removed[j])
-                continue;
-            const bool bothExist = FileExists(entries[i].full) && FileExists(entries[j].full);
-            const bool same = bothExist ? FileSame(entries[i].full, entries[j].full) != 0
-                                        : entries[i].full == entries[j].full;
-            if (!same)
-                continue;
-            Arg* later = entries[j].arg;
-            if (EqualsIgnoringCase(entries[i].arg->name, later->name))
-                Error(LEVEL_WARNING, "Ignoring duplicate %s `%s'", word, later->name.c_str());
-            else
-                Error(LEVEL_WARNING, "`%s' is the same %s as `%s' - ignoring", later->name.c_str(), word,
-                      entries[i].arg->name.c_str());
-            ArgRemove(files, later);
-            removed[j] = true;
-        }
     }
 }
 

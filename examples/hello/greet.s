@@ -1,0 +1,4 @@
+; greet: prints the greeting count times
+        .global _greet
+_greet:
+        rts

@@ -1,0 +1,2 @@
+#define GREETING_COUNT 3
+void greet(int count);

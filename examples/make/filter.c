@@ -1,0 +1,6 @@
+#include "filter.h"
+
+int filter(int sample)
+{
+    return sample / FILTER_GAIN;
+}

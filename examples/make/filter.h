@@ -1,0 +1,2 @@
+#define FILTER_GAIN 2
+int filter(int sample);
