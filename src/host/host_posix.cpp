@@ -91,6 +91,9 @@ bool HostSetSignalFunction(HostSignalFunction function)
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
     action.sa_flags = 0;
+    // A closed pipe on standard output makes a write fail instead of ending the driver
+    // without its exit handler; children start with the default handling again.
+    std::signal(SIGPIPE, SIG_IGN);
     return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
