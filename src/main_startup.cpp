@@ -7,6 +7,7 @@
 #include "args.h"
 #include "driver.h"
 #include "error.h"
+#include "file_match.h"
 #include "file_names.h"
 #include "file_optfile.h"
 #include "file_system.h"
@@ -71,7 +72,14 @@ void ReadArgs(std::vector<std::string>& words)
                     if (c == '/')
                         c = '\\';
                 }
-                ProcessFile(word);
+                // A wildcard pattern stands for the files it matches; one that matches
+                // nothing is a name like any other.
+                List names;
+                if (FileExpand(word, names) == 0)
+                    ProcessFile(word);
+                for (Arg* name = ArgFirst(names); name; name = ArgNext(name))
+                    ProcessFile(name->name);
+                ArgFreeList(names);
             }
             ++index;
             continue;
