@@ -12,6 +12,7 @@
 #include "file_names.h"
 #include "file_system.h"
 #include "file_temp.h"
+#include "host/host.h"
 #include "system.h"
 
 namespace {
@@ -226,6 +227,44 @@ int BuildObject(Node* node)
     return 0;
 }
 
+namespace {
+
+// Chains run as parallel jobs when asked for, except where a chain changes the graph
+// (template instantiation files) or talks to the user (the editor).
+bool Parallel()
+{
+    return ParallelMax != -1 && !TemplateRepository && !EditFiles;
+}
+
+// A job cannot tell the driver of a temporary renamed on the way, so the temporaries of a
+// chain get their names before the job starts.
+void ClaimChain(Node* node)
+{
+    for (Node* output = FirstChild(node); output; output = FirstChild(output)) {
+        if (Has(output, NODE_TEMPORARY) && !Has(output, NODE_REPOSITORY)) {
+            std::string name = output->name;
+            CheckTempFile(name);
+            if (name != output->name)
+                NodeRename(output, name);
+        }
+        if (output->stage == STAGE_LINK || output->stage == STAGE_PRODUCT)
+            break;
+    }
+}
+
+// A failed job ends the run once the running jobs have finished; its own message has
+// been written with its output.
+void WaitForAnyJob()
+{
+    int status = 0;
+    if (WaitParallelAny(&status)) {
+        WaitParallelAll();
+        HostExit(1);
+    }
+}
+
+} // namespace
+
 void BuildStages(Node* node, bool announce)
 {
     if (announce && !Has(node, NODE_REPOSITORY)) {
@@ -234,7 +273,17 @@ void BuildStages(Node* node, bool announce)
         else if (node->stage == STAGE_ASM_PREPROC || node->stage == STAGE_ASSEMBLE)
             std::fprintf(stderr, "%s: Assembling %s\n", ProgName, node->name.c_str());
     }
-    BuildObject(node);
+    if (!Parallel()) {
+        BuildObject(node);
+        return;
+    }
+    ClaimChain(node);
+    while (RunParallel(BuildObject, node) == -1)
+        WaitForAnyJob();
+    // The job processes the chain up to the link stage.
+    for (Node* step = node; step && step->stage != STAGE_LINK && step->stage != STAGE_PRODUCT;
+         step = FirstChild(step))
+        step->flags |= NODE_PROCESSED;
 }
 
 void Build()
@@ -253,6 +302,8 @@ void Build()
                 BuildStages(node, waiting > 1);
         }
     }
+    while (ParallelProc >= 1)
+        WaitForAnyJob();
     for (Node* node = ListFirst<Node>(StageDeps[STAGE_LINK]); node; node = ListNext(node))
         node->flags |= NODE_PROCESSED;
     if (StageDeps[STAGE_LINK].count == 0 && ArgLists[LIST_VIRT_LINK].count == 0)

@@ -97,6 +97,7 @@ enum OptionId : int {
     ID_LIMDY,
     ID_CCIM1,
     ID_CCIMP,
+    ID_PARALLEL_JOBS,
     // control options
     ID_MAIN,
     ID_KSPLIT,
@@ -228,12 +229,19 @@ void SetImpl(const char* name, const char*, int id)
     }
 }
 
-void SetCycler(const char*, const char*, int id)
+void SetCycler(const char* name, const char* value, int id)
 {
-    if (id == ID_CCIM1)
+    if (id == ID_CCIM1) {
         ParallelMax = -1;
-    else if (id == ID_CCIMP)
+    } else if (id == ID_CCIMP) {
         ParallelMax = 0;
+    } else if (id == ID_PARALLEL_JOBS) {
+        // The most jobs at once; 0 is one per processor.
+        const std::string text(value);
+        if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+            Error(LEVEL_FATAL, "Bad numeric argument `%s' for option `%s'", value, name);
+        ParallelMax = std::stoi(text);
+    }
 }
 
 // The component of an identifier in a family's range, or -1.
@@ -691,6 +699,7 @@ const OptionRecord OptionDataTable[] = {
     {"--LIMdy", 0, ID_LIMDY, SetImpl},
     {"--CCIM1", 0, ID_CCIM1, SetCycler},
     {"--CCIMp", 0, ID_CCIMP, SetCycler},
+    {"--parallel_jobs", 1, ID_PARALLEL_JOBS, SetCycler},
     // control options
     {"--main", 0, ID_MAIN, SetControl},
     {"--ksplit", 0, ID_KSPLIT, SetControl},
@@ -998,7 +1007,7 @@ const OptionRecord OptionDataTable[] = {
 };
 
 constexpr int OPTION_ROWS = static_cast<int>(sizeof OptionDataTable / sizeof OptionDataTable[0]) - 1;
-static_assert(OPTION_ROWS == 356, "the main driver knows 356 option names");
+static_assert(OPTION_ROWS == 357, "the main driver knows 357 option names");
 
 const OptionRecord* LookUp(const std::string& name)
 {

@@ -14,6 +14,7 @@ std::uint32_t ErrorMax = 10;
 int NoWarnings = 0;
 
 volatile std::sig_atomic_t InSignalHandler = 0;
+int BreakQuietly = 0;
 void (*InterruptCleanup)() = nullptr;
 
 namespace {
@@ -157,6 +158,8 @@ void Break(int signal)
     char message[sizeof ProgNameBuffer + 64];
     std::size_t length =
         FormatSafely(message, sizeof message, "%s: Received signal %d - terminating\n", ProgNameBuffer, signal);
+    if (BreakQuietly)
+        length = 0;
     if (InSignalHandler) {
         HostWriteStderr(message, length);
         if (InterruptCleanup)

@@ -44,6 +44,10 @@ void Error(int level, const char* format, ...) __attribute__((format(printf, 2, 
 // files, and the process ends at once.
 [[noreturn]] void Break(int signal);
 
+// Set in a job of the parallel runner: the driver that started it reports the
+// interrupt, so Break ends the job without a message.
+extern int BreakQuietly;
+
 // Set while Break runs as a signal handler (by the signal trampoline of the system
 // module).
 extern volatile std::sig_atomic_t InSignalHandler;

@@ -49,6 +49,14 @@ namespace {
 void RemoveOnInterrupt();
 }
 
+void FileTempNewProcess()
+{
+    HostSignalBlock block;
+    NewList(DelFileList);
+    TempDir.reset();
+    TempProcessIdRead = false;
+}
+
 void DelFileAdd(std::string_view name)
 {
     HostSignalBlock block;

@@ -22,6 +22,9 @@ extern List EnvironList;
 // The next temporary file name (no directory): TempPrefix, four hexadecimal digits of
 // the process id, three base-36 digits of a counter, and "." and the suffix when given.
 std::string FileTemp(const char* suffix);
+// In a job started by this driver: the deletion list and the private temporary
+// directory stay with the driver, and temporary names are drawn anew for this process.
+void FileTempNewProcess();
 // Makes the private temporary directory inside LOC_TEMP and makes it LOC_TEMP.
 void FileTempDir();
 // Makes sure `path` names no existing file, drawing new temporary names with the same

@@ -236,25 +236,6 @@ int RunShellCommandPipe(std::string_view first, std::string_view second, int mod
     return RunShell(std::string(first), line);
 }
 
-int RunParallel(int (*)(Node*), Node*)
-{
-    return -1;
-}
-
-int WaitParallel()
-{
-    return 0;
-}
-
-int WaitParallelAny(int* status)
-{
-    if (status)
-        *status = -1;
-    return 0;
-}
-
-void WaitParallelAll() {}
-
 int MkDir(std::string_view path)
 {
     return HostMakeDirectory(path) ? 0 : -1;

@@ -196,3 +196,24 @@ bool HostRestoreStandardOutput(int saved);
 bool HostCopy(std::string_view source, std::string_view destination);
 // Renames or moves a file or directory; false (errno set) on failure.
 bool HostMove(std::string_view source, std::string_view destination);
+
+// Jobs ---------------------------------------------------------------------------------
+
+// A job: a copy of this process that runs one function with its standard output and
+// standard error captured, so that its output can be written whole when it ends.
+struct HostJob {
+    int pid = -1;
+    int output = -1; // the captured standard output
+    int errors = -1; // the captured standard error
+};
+// Starts a job running `function(argument)`; it ends with the function's result. The
+// caller's pending output is flushed first. false (errno set) when it cannot start.
+bool HostStartJob(int (*function)(void*), void* argument, HostJob& job);
+// Waits until one of the jobs ends; returns its index and stores its status (128 + the
+// signal when a signal ended it).
+std::size_t HostWaitJob(const std::vector<HostJob>& jobs, int& status);
+// Writes a finished job's captured output to this process's standard output and
+// standard error, and releases it.
+void HostFinishJob(HostJob& job);
+// The number of processors online.
+int HostProcessorCount();

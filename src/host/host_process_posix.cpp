@@ -41,6 +41,27 @@ void Unregister(pid_t pid)
     }
 }
 
+} // namespace
+
+void HostRegisterChild(int pid)
+{
+    Register(pid);
+}
+
+void HostUnregisterChild(int pid)
+{
+    Unregister(pid);
+}
+
+void HostForgetChildren()
+{
+    HostSignalBlock block;
+    for (auto& slot : RunningChildren)
+        slot = 0;
+}
+
+namespace {
+
 std::string HostFile(const std::string& name)
 {
     std::string lower = name;

@@ -137,7 +137,7 @@ protected:
 
 TEST_F(DriverOptions, TableHasUniqueNamesEachFoundUnderItsRow)
 {
-    ASSERT_EQ(DriverOptionRows(), 356);
+    ASSERT_EQ(DriverOptionRows(), 357);
     std::set<std::string> names;
     int valueRows = 0;
     for (int i = 0; i < DriverOptionRows(); ++i) {
@@ -149,9 +149,9 @@ TEST_F(DriverOptions, TableHasUniqueNamesEachFoundUnderItsRow)
         EXPECT_EQ(SymSearch(OptionSymbolTable, row.name, nullptr), static_cast<std::uint32_t>(i + 1)) << row.name;
         valueRows += row.takesArgument;
     }
-    // 48 component rows, 10 control, 3 link, "--virt-link", "--proc", "--option_file" and
-    // 42 front-end options.
-    EXPECT_EQ(valueRows, 106);
+    // 48 component rows, 10 control, 3 link, "--virt-link", "--proc", "--option_file",
+    // "--parallel_jobs" and 42 front-end options.
+    EXPECT_EQ(valueRows, 107);
     EXPECT_EQ(DriverOptionRow(DriverOptionRows()).name, nullptr);
 }
 
