@@ -18,42 +18,49 @@ struct Integer {
     std::string text;
     int consumed;
     long value;
-    const char* warning; // null: none
+    std::string warning; // empty: none
 };
+
+std::string Overflow(const char* sign, const std::string& text)
+{
+    return std::string(sign) + " number overflow in `" + text + "'";
+}
 
 TEST_F(MachineChecks, Integers)
 {
-    const std::string ones40(40, '1');
-    const std::string ones70(70, '1');
+    const std::string ones31 = "0b" + std::string(31, '1');
     const std::string power31 = "1" + std::string(31, '0');
+    const std::string negativeOnes40 = "-0b" + std::string(40, '1');
+    const std::string negativeOnes70 = "-0b" + std::string(70, '1');
     const Integer cases[] = {
-        {"0x1F", 4, 31, nullptr},
-        {"-0b101", 6, -5, nullptr},
-        {"0b101", 5, 5, nullptr},
-        {"0B11", 4, 3, nullptr},
-        {"0b12", 3, 1, nullptr},
-        {"0b", 2, 0, nullptr},
-        {"12abc", 2, 12, nullptr},
-        {"010", 3, 8, nullptr},
-        {"-12", 3, -12, nullptr},
-        {"+7", 2, 7, nullptr},
-        {"", 0, 0, nullptr},
-        {"abc", 0, 0, nullptr},
-        {"2147483647", 10, INT_MAX, nullptr},
-        {"-2147483648", 11, INT_MIN, nullptr},
-        {"0b" + std::string(31, '1'), 33, INT_MAX, nullptr},
-        {"-0b" + power31, 35, INT_MIN, nullptr},
+        {"0x1F", 4, 31, ""},
+        {"-0b101", 6, -5, ""},
+        {"0b101", 5, 5, ""},
+        {"0B11", 4, 3, ""},
+        {"0b12", 3, 1, ""},
+        {"0b", 2, 0, ""},
+        {"12abc", 2, 12, ""},
+        {"010", 3, 8, ""},
+        {"-12", 3, -12, ""},
+        {"+7", 2, 7, ""},
+        {"", 0, 0, ""},
+        {"abc", 0, 0, ""},
+        {"2147483647", 10, INT_MAX, ""},
+        {"-2147483648", 11, INT_MIN, ""},
+        {ones31, 33, INT_MAX, ""},
+        {"-0b" + power31, 35, INT_MIN, ""},
         // Every number is a 32-bit value, on any host.
-        {"99999999999", 11, INT_MAX, "Positive number overflow in `99999999999'"},
-        {"2147483648", 10, INT_MAX, "Positive number overflow in `2147483648'"},
-        {"0x80000000", 10, INT_MAX, "Positive number overflow in `0x80000000'"},
-        {"-99999999999", 12, INT_MIN, "Negative number overflow in `-99999999999'"},
-        {"-2147483649", 11, INT_MIN, "Negative number overflow in `-2147483649'"},
-        {"99999999999999999999999", 23, INT_MAX, "Positive number overflow in `99999999999999999999999'"},
-        {"-99999999999999999999999", 24, INT_MIN, "Negative number overflow in `-99999999999999999999999'"},
-        {"0b" + power31, 34, INT_MAX, nullptr /* below */},
-        {"-0b" + ones40, 43, INT_MIN, nullptr /* below */},
-        {"-0b" + ones70, 73, INT_MIN, nullptr /* below */},
+        {"99999999999", 11, INT_MAX, Overflow("Positive", "99999999999")},
+        {"2147483648", 10, INT_MAX, Overflow("Positive", "2147483648")},
+        {"0x80000000", 10, INT_MAX, Overflow("Positive", "0x80000000")},
+        {"0b" + power31, 34, INT_MAX, Overflow("Positive", "0b" + power31)},
+        {"-99999999999", 12, INT_MIN, Overflow("Negative", "-99999999999")},
+        {"-2147483649", 11, INT_MIN, Overflow("Negative", "-2147483649")},
+        {"99999999999999999999999", 23, INT_MAX, Overflow("Positive", "99999999999999999999999")},
+        {"-99999999999999999999999", 24, INT_MIN, Overflow("Negative", "-99999999999999999999999")},
+        // A negative binary number that overflows is the most negative one.
+        {negativeOnes40, 43, INT_MIN, Overflow("Negative", negativeOnes40)},
+        {negativeOnes70, 73, INT_MIN, Overflow("Negative", negativeOnes70)},
     };
     for (const Integer& test : cases) {
         long value = 12345;
@@ -61,12 +68,7 @@ TEST_F(MachineChecks, Integers)
         const std::string errors = Stderr([&] { consumed = CheckInteger(test.text, value); });
         EXPECT_EQ(consumed, test.consumed) << test.text;
         EXPECT_EQ(value, test.value) << test.text;
-        std::string expected = test.warning ? Warning(test.warning) : "";
-        if (test.text == "0b" + power31)
-            expected = Warning("Positive number overflow in `" + test.text + "'");
-        else if (test.text.compare(0, 3, "-0b") == 0 && test.text.size() > 40)
-            expected = Warning("Negative number overflow in `" + test.text + "'");
-        EXPECT_EQ(errors, expected) << test.text;
+        EXPECT_EQ(errors, test.warning.empty() ? "" : Warning(test.warning)) << test.text;
     }
     EXPECT_EQ(ErrorNum, 0u);
 }
