@@ -1,0 +1,176 @@
+// A clean user interface driver for each test of the option module: the dictionary
+// loaded, every list, location and flag empty, the settings at their initial values,
+// and a private directory for files that options name.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cctrvx/globals.h"
+#include "args.h"
+#include "dstring.h"
+#include "error.h"
+#include "option.h"
+#include "symtab.h"
+
+using Words = std::vector<std::string>;
+
+class OptionFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Clean();
+        std::random_device random;
+        dir_ = std::filesystem::path(testing::TempDir()) / ("cctrvx_option_" + std::to_string(random()));
+        std::filesystem::create_directories(dir_);
+    }
+
+    void TearDown() override
+    {
+        Release();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // A fresh start within one test; the private directory stays.
+    void Reset()
+    {
+        Release();
+        Clean();
+    }
+
+    void Clean()
+    {
+        SetProgName("cctrvx");
+        OptionSymbolTable = SymCreate(0);
+        LoadOptionTable();
+        for (List& list : ArgLists)
+            ArgFreeList(list);
+        ArgFreeList(OptFileList);
+        for (DString& location : FileLocs)
+            StrSet(location, "");
+        std::fill(std::begin(OptionTable), std::end(OptionTable), 0);
+        Production = OUTPUT_EXECUTABLE;
+        Generate = GENERATE_ASSEMBLER;
+        UserOptions = 0;
+        PassUnknown = 0;
+        ReportMissing = 1;
+        no_dir_warn = 0;
+        HighSource = 0;
+        DynamicLink = -1;
+        LastOptions = 0;
+        HeaderCount = 0;
+        ErrorNum = 0;
+        // Counted errors must never end the test process.
+        ErrorMax = 0;
+        NoWarnings = 0;
+        Verbose = DryRun = KeepTemps = 0;
+        ExpandLibs = ExpertLinker = Timing = Wrap = 0;
+        DebugMask = 0;
+    }
+
+    void Release()
+    {
+        SymDelete(OptionSymbolTable);
+        OptionSymbolTable = nullptr;
+        for (List& list : ArgLists)
+            ArgFreeList(list);
+        ArgFreeList(OptFileList);
+        ErrorMax = 10;
+        NoWarnings = 0;
+    }
+
+    // Runs the words through ProcessOption as the reader of a source does: each call
+    // gets the number of words left and the next word, and the reader moves on by the
+    // number consumed. Stops where a call ends the source. Returns standard error.
+    std::string Run(Words words)
+    {
+        testing::internal::CaptureStderr();
+        last_ = Feed(words);
+        return testing::internal::GetCapturedStderr();
+    }
+
+    // The same without capturing; returns what the last call returned.
+    static int Feed(Words& words)
+    {
+        const int total = static_cast<int>(words.size());
+        int index = 0;
+        int result = 0;
+        while (index < total) {
+            const int left = total - index;
+            std::string* next = index + 1 < total ? &words[index + 1] : nullptr;
+            result = ProcessOption(left, words[index], next);
+            if (result <= 0)
+                return result;
+            index += left - result;
+        }
+        return result;
+    }
+
+    // Standard error of any piece of work.
+    template <typename Work>
+    static std::string Stderr(Work work)
+    {
+        testing::internal::CaptureStderr();
+        work();
+        return testing::internal::GetCapturedStderr();
+    }
+
+    static Words Names(int slot)
+    {
+        Words names;
+        for (Arg* arg = ArgFirst(ArgLists[slot]); arg; arg = ArgNext(arg))
+            names.push_back(arg->name);
+        return names;
+    }
+
+    // "name" for a node without a value, "name=value" for one with.
+    static Words Entries(int slot)
+    {
+        Words entries;
+        for (Arg* arg = ArgFirst(ArgLists[slot]); arg; arg = ArgNext(arg))
+            entries.push_back(arg->value ? arg->name + "=" + *arg->value : arg->name);
+        return entries;
+    }
+
+    static std::string Location(int slot) { return std::string(FileLocs[slot].view()); }
+
+    static bool Given(std::uint32_t id) { return OptionTable[id] != 0; }
+
+    static std::string Warning(const std::string& text) { return "cctrvx: Warning: " + text + "\n"; }
+    static std::string Failure(const std::string& text) { return "cctrvx: Error: " + text + "\n"; }
+
+    // A host path as the driver writes it.
+    static std::string Win(std::string path)
+    {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+
+    // A file in the private directory; returns its host path.
+    std::string MakeFile(const std::string& name, const std::string& text = "")
+    {
+        const std::filesystem::path file = dir_ / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+        return file.string();
+    }
+
+    std::string MakeDir(const std::string& name)
+    {
+        const std::filesystem::path directory = dir_ / name;
+        std::filesystem::create_directories(directory);
+        return directory.string();
+    }
+
+    std::string Missing(const std::string& name) const { return (dir_ / name).string(); }
+
+    std::filesystem::path dir_;
+    int last_ = 0;
+};

@@ -1,0 +1,557 @@
+// The user interface driver's option handling: the lookup of a word, the expansion of
+// queued translations, and the conflicts, chains and duplicates between options.
+#include "option_fixture.h"
+
+#include <set>
+
+namespace {
+
+using OptionLookup = OptionFixture;
+using OptionTranslation = OptionFixture;
+using OptionConflicts = OptionFixture;
+
+// Lookup -------------------------------------------------------------------------------
+
+// The rows that their own name does not reach: a shorter name that always takes an
+// argument comes first.
+const std::set<std::string> UnreachableRows = {
+    "-TARVEX", // -T with the argument "ARVEX"
+};
+
+TEST_F(OptionLookup, EveryRowIsReachedByItsOwnNameExceptTheShadowedOnes)
+{
+    std::set<std::string> unreachable;
+    for (const OptionData* row = OptionDataTable; row->name; ++row) {
+        std::string word = row->name;
+        const CanonicalWord canonical = Canonicalize(word, nullptr);
+        if (LookUpOption(canonical.name) != row) {
+            unreachable.insert(row->name);
+            continue;
+        }
+        // Alone on the line, an option with an argument gets an empty one.
+        EXPECT_EQ(canonical.argument.has_value(), row->kind != ARG_NONE) << row->name;
+        if (canonical.argument) {
+            EXPECT_EQ(*canonical.argument, "") << row->name;
+        }
+        EXPECT_FALSE(canonical.consumedNext) << row->name;
+    }
+    EXPECT_EQ(unreachable, UnreachableRows);
+}
+
+TEST_F(OptionLookup, TheShadowedRowIsTheOptionThatShadowsIt)
+{
+    EXPECT_EQ(Run({"-TARVEX"}), Failure("`ARVEX' is not an architecture description file"));
+    EXPECT_FALSE(Given(OPT_TARVEX));
+    EXPECT_TRUE(Given(OPT_T));
+}
+
+struct Lookup {
+    Words words;           // the word and the one after it, if any
+    std::string name;      // the canonical name
+    const char* argument;  // null: no argument
+    bool consumedNext;
+};
+
+TEST_F(OptionLookup, PrefixesTakeTheRestOfTheWordOrTheNextWord)
+{
+    const Lookup cases[] = {
+        // The first prefix that matches wins.
+        {{"-Wwarning"}, "-Wwarn", "ing", false},
+        {{"-procX"}, "-proc", "X", false},
+        {{"-pguide-filex"}, "-pguide-file", "x", false},
+        {{"-path-ipa=x"}, "-path-ipa", "x", false},
+        // One '=' or ',' after the prefix is skipped, a second one is kept.
+        {{"-D=x"}, "-D", "x", false},
+        {{"-D==x"}, "-D", "=x", false},
+        {{"-flags-asm,a,b"}, "-flags-asm", "a,b", false},
+        {{"-Dname=1"}, "-D", "name=1", false},
+        {{"-D", "name=1"}, "-D", "name=1", true},
+        {{"-D"}, "-D", "", false},
+        // An option without argument never takes the next word.
+        {{"-c", "x.c"}, "-c", nullptr, false},
+        {{"-I-"}, "-I-", nullptr, false},
+        {{"-I-", "x"}, "-I-", nullptr, false},
+        {{"-I-x"}, "-I", "-x", false},
+        {{"-R-"}, "-R-", nullptr, false},
+        {{"-R-x"}, "-R", "-x", false},
+        {{"-Wremarks"}, "-Wremarks", nullptr, false},
+        {{"-Wremarksx"}, "-Wremarksx", nullptr, false},
+        {{"-Wremark5"}, "-Wremark", "5", false},
+        {{"-Wremark", "5"}, "-Wremark", "5", true},
+        {{"-Werror-limit=3"}, "-Werror-limit", "3", false},
+        {{"-Werror-limits"}, "-Werror-limit", "s", false},
+        {{"-Werror3"}, "-Werror", "3", false},
+        {{"-Wdriver-limit5"}, "-Wdriver-limit", "5", false},
+        {{"-Wterse"}, "-Wterse", nullptr, false},
+        {{"-debug-types"}, "-debug-types", nullptr, false},
+        {{"-debugx"}, "-debug", "x", false},
+        {{"-debug-typesx"}, "-debug", "-typesx", false},
+        {{"-Mtx"}, "-Mt", "x", false},
+        {{"-MM"}, "-MM", nullptr, false},
+        {{"-Ov50"}, "-Ov", "50", false},
+        {{"-Os"}, "-Os", nullptr, false},
+        {{"-lm"}, "-l", "m", false},
+        {{"-ofile"}, "-o", "file", false},
+        {{"-pg"}, "-pg", nullptr, false},
+        {{"-test"}, "-test", nullptr, false},
+        {{"-testargsx"}, "-testargs", "x", false},
+        {{"-xml"}, "-xml", nullptr, false},
+        // The prefix without a row.
+        {{"-pchdir", "foo"}, "-pchdir", "foo", true},
+        // One and two leading '+'.
+        {{"+abc"}, "-999", "-abc", false},
+        {{"++abc", "x"}, "-flags-compiler", "--abc", false},
+        // Everything else is looked up as it is.
+        {{"--foo"}, "--foo", nullptr, false},
+        {{"--D"}, "--D", nullptr, false},
+        {{"+"}, "+", nullptr, false},
+        {{"++"}, "++", nullptr, false},
+        {{"+++x"}, "+++x", nullptr, false},
+        {{"-"}, "-", nullptr, false},
+    };
+    for (const Lookup& test : cases) {
+        Words words = test.words;
+        const std::string* next = words.size() > 1 ? &words[1] : nullptr;
+        const CanonicalWord canonical = Canonicalize(words[0], next);
+        EXPECT_EQ(canonical.name, test.name) << test.words[0];
+        if (test.argument) {
+            ASSERT_TRUE(canonical.argument.has_value()) << test.words[0];
+            EXPECT_EQ(*canonical.argument, test.argument) << test.words[0];
+        } else {
+            EXPECT_FALSE(canonical.argument.has_value()) << test.words[0];
+        }
+        EXPECT_EQ(canonical.consumedNext, test.consumedNext) << test.words[0];
+    }
+}
+
+TEST_F(OptionLookup, PlusFormsAreRewrittenInPlace)
+{
+    std::string word = "+abc";
+    Canonicalize(word, nullptr);
+    EXPECT_EQ(word, "-abc");
+    word = "++abc";
+    Canonicalize(word, nullptr);
+    EXPECT_EQ(word, "--abc");
+}
+
+TEST_F(OptionLookup, NamesThatAreNoOptions)
+{
+    for (const char* name : {"--foo", "+", "+++x", "-pchdir", "-unsigned-char", "", "-TARVE"})
+        EXPECT_EQ(LookUpOption(name), nullptr) << name;
+    EXPECT_EQ(Run({"--foo", "+", "+++x"}), Failure("Unrecognized option `--foo'") +
+                                                 Failure("Unrecognized option `+'") +
+                                                 Failure("Unrecognized option `+++x'"));
+    EXPECT_EQ(ErrorNum, 3u);
+    EXPECT_EQ(OptionTable[0], 0);
+}
+
+TEST_F(OptionLookup, AliasesFindTheirOwnRowsWithOneIdentifier)
+{
+    EXPECT_EQ(LookUpOption("-h")->id, LookUpOption("-help")->id);
+    EXPECT_STREQ(LookUpOption("-h")->name, "-h");
+    EXPECT_EQ(LookUpOption("-strict")->id, LookUpOption("-pedantic-errors")->id);
+    EXPECT_EQ(LookUpOption("-strictwarn")->id, LookUpOption("-pedantic")->id);
+}
+
+TEST_F(OptionLookup, TheReaderAdvancesByWhatEachOptionConsumed)
+{
+    // -D takes the next word, -c does not, the last -D has nothing left to take.
+    Words words = {"-D", "X=1", "-c", "-DY", "-D"};
+    EXPECT_EQ(ProcessOption(5, words[0], &words[1]), 3);
+    EXPECT_EQ(ProcessOption(3, words[2], &words[3]), 2);
+    EXPECT_EQ(ProcessOption(2, words[3], &words[4]), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ProcessOption(1, words[4], nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), Failure("Missing macro name for option `-D'"));
+    EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1", "Y=1"}));
+}
+
+TEST_F(OptionLookup, PlusWordsReachTheCodeGeneratorAndTheCompiler)
+{
+    EXPECT_EQ(Run({"+abc", "++abc"}), "");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-abc"}));
+    EXPECT_EQ(Names(LIST_COMPILER), (Words{"--abc"}));
+    EXPECT_TRUE(Given(OPT_999));
+    EXPECT_TRUE(Given(OPT_flags_compiler));
+}
+
+TEST_F(OptionLookup, PathArgumentsUseBackslashesValuesDoNot)
+{
+    EXPECT_EQ(Run({"-o", "out/dir/a.dxe", "-D", "X=a/b", "-map=m/x.map"}), "");
+    EXPECT_EQ(Location(LOC_OUTPUT), "out\\dir\\a.dxe");
+    EXPECT_EQ(Location(LOC_MAP_FILE), "m\\x.map");
+    EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=a/b"}));
+}
+
+TEST_F(OptionLookup, WordsAreRecordedAsTypedWhileUserOptionsIsSet)
+{
+    const std::string directory = MakeDir("src");
+    const std::string file = MakeFile("f.opt", "-C\n");
+    UserOptions = 1;
+    EXPECT_EQ(Run({"-D", "X", "-o", "a/b.dxe", "+abc", "-c", "-@", file, "-R", directory, "-R-", "-zzz"}),
+              Failure("Unrecognized option `-zzz'"));
+    // The option file's own words are recorded; the -@ and -R words are not.
+    EXPECT_EQ(Names(LIST_ECHO), (Words{"-D", "X", "-o", "a/b.dxe", "+abc", "-c", "-C", "-zzz"}));
+}
+
+// Translation ----------------------------------------------------------------------------
+
+TEST_F(OptionTranslation, ItemsGoToEveryListTheirTagsName)
+{
+    EXPECT_EQ(Run({"-v"}), "");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"-v", "--pch_messages", "-V", "--kai_version"}));
+    EXPECT_EQ(Names(LIST_DEMANGLER), (Words{"-V"}));
+    EXPECT_EQ(Names(LIST_PRELINKER), (Words{"-V"}));
+    EXPECT_EQ(Names(LIST_LINKER), (Words{"-version"}));
+    EXPECT_EQ(Names(LIST_COMPILER), (Words{"--version"}));
+    EXPECT_EQ(ArgLists[LIST_PENDING].count, 0u);
+    EXPECT_EQ(Verbose, 1);
+}
+
+TEST_F(OptionTranslation, EveryTagLetterNamesItsList)
+{
+    struct Tag {
+        char letter;
+        int list;
+    };
+    const Tag tags[] = {
+        {'d', LIST_DRIVER},       {'c', LIST_COMPILER},      {'i', LIST_CODEGEN},
+        {'s', LIST_C_COMPILER},   {'a', LIST_ASSEMBLER},     {'A', LIST_ASM_PREPROC},
+        {'O', LIST_OBJ_POSTPROC}, {'p', LIST_PRELINKER},     {'n', LIST_PRELINKER_NM},
+        {'P', LIST_PROFILER},     {'l', LIST_LINKER},        {'r', LIST_ARCHIVER},
+        {'b', LIST_DLL_BUILDER},  {'m', LIST_MEM_INIT},      {'g', LIST_DEMANGLER},
+        {'x', LIST_DEBUGGER},
+    };
+    std::string translation;
+    for (const Tag& tag : tags)
+        translation += std::string("-to_") + tag.letter + "(" + tag.letter + ")|";
+    ArgAddTail(ArgLists[LIST_PENDING], "-all", translation);
+    ProcessOptions();
+    for (const Tag& tag : tags)
+        EXPECT_EQ(Names(tag.list), (Words{std::string("-to_") + tag.letter})) << tag.letter;
+    // The IPA solver has no tag.
+    EXPECT_EQ(ArgLists[LIST_PRELINKER_IPA].count, 0u);
+}
+
+TEST_F(OptionTranslation, DefaultTagUnknownTagsEmptyItemsAndOnce)
+{
+    // No parentheses: the main driver. Letters without a list: the main driver too.
+    // Empty items and items with an empty text are skipped; an unclosed tag list runs
+    // to the end of its item.
+    ArgAddTail(ArgLists[LIST_PENDING], "-one", "plain||-u(u)|(c)|-open(ci|-twice(dd)");
+    ArgAddTail(ArgLists[LIST_PENDING], "-two", "plain|-u(uqd)|-open(c)");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"plain", "-u", "-twice"}));
+    EXPECT_EQ(Names(LIST_COMPILER), (Words{"-open"}));
+    EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-open"}));
+}
+
+TEST_F(OptionTranslation, TheTrailingEmptyItemOfDashGIsSkipped)
+{
+    EXPECT_EQ(Run({"-g"}), "");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_COMPILER), (Words{"--debug_generation"}));
+    EXPECT_EQ(ArgLists[LIST_DRIVER].count, 0u);
+}
+
+TEST_F(OptionTranslation, NoDemangleReachesTheMainDriverOnly)
+{
+    EXPECT_EQ(Run({"-no-demangle"}), "");
+    ProcessOptions();
+    for (int list = LIST_DRIVER; list <= LIST_DEBUGGER; ++list)
+        EXPECT_EQ(Names(list), list == LIST_DRIVER ? Words{"--no_decode"} : Words{}) << list;
+}
+
+TEST_F(OptionTranslation, ATextReachesEachListOnce)
+{
+    EXPECT_EQ(Run({"-alttok", "-c++", "-full-version"}), "");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"--alternative_tokens", "--c++", "--veltrix_mode", "-V", "--kai_version"}));
+    EXPECT_EQ(Names(LIST_LINKER), (Words{"-MD__cplusplus", "-version"}));
+}
+
+TEST_F(OptionTranslation, PassSendsUnknownWordsToTheMainDriver)
+{
+    EXPECT_EQ(Run({"-zzz", "-pass", "-yyy", "-pchdir", "foo", "-c", "-yyy"}), Failure("Unrecognized option `-zzz'"));
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-yyy", "-pchdir", "foo", "-c=-c(d)", "-yyy"}));
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"-yyy", "-pchdir", "foo", "-c"}));
+    EXPECT_TRUE(Given(OPT_pass));
+    EXPECT_EQ(OptionTable[0], 0);
+}
+
+TEST_F(OptionTranslation, UnknownWordsArePassedAsTyped)
+{
+    PassUnknown = 1;
+    EXPECT_EQ(Run({"+++x", "--foo=1"}), "");
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"+++x", "--foo=1"}));
+}
+
+TEST_F(OptionTranslation, OptionsWithoutTranslationAreOnlyMarked)
+{
+    EXPECT_EQ(Run({"-compact", "-sysdefs"}), "");
+    EXPECT_EQ(ArgLists[LIST_PENDING].count, 0u);
+    EXPECT_TRUE(Given(OPT_compact));
+    EXPECT_TRUE(Given(OPT_sysdefs));
+}
+
+// Conflicts, chains and duplicates -------------------------------------------------------
+
+TEST_F(OptionConflicts, StageOptionsReplaceEachOtherLaterWins)
+{
+    EXPECT_EQ(Run({"-c", "-S"}), Warning("Option `-S' conflicts with `-c'"));
+    EXPECT_EQ(Production, OUTPUT_ASSEMBLER);
+    EXPECT_FALSE(Given(OPT_c));
+    EXPECT_TRUE(Given(OPT_S));
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-S=-S(d)"}));
+
+    EXPECT_EQ(Run({"-c"}), Warning("Option `-c' conflicts with `-S'"));
+    EXPECT_EQ(Production, OUTPUT_OBJECT);
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-c=-c(d)"}));
+
+    EXPECT_EQ(Run({"-syntax-only"}), Warning("Option `-syntax-only' conflicts with `-c'"));
+    EXPECT_EQ(Production, OUTPUT_NONE);
+    EXPECT_EQ(Run({"-build-lib"}), Warning("Option `-build-lib' conflicts with `-syntax-only'"));
+    EXPECT_EQ(Production, OUTPUT_LIBRARY);
+    EXPECT_EQ(Run({"-E"}), Warning("Option `-E' conflicts with `-build-lib'"));
+    EXPECT_EQ(Production, OUTPUT_PREPROCESSED);
+    EXPECT_EQ(Run({"-H"}), Warning("Option `-H' conflicts with `-E'"));
+    EXPECT_EQ(Production, OUTPUT_FILE_LIST);
+    EXPECT_EQ(Run({"-P"}), Warning("Option `-P' conflicts with `-H'"));
+    EXPECT_EQ(Run({"-M"}), Warning("Option `-M' conflicts with `-P'"));
+    EXPECT_EQ(Production, OUTPUT_FILE_LIST);
+    EXPECT_EQ(ErrorNum, 0u);
+}
+
+TEST_F(OptionConflicts, NonStoppingVariantsCancelAStopOrReplaceEachOther)
+{
+    EXPECT_EQ(Run({"-M", "-MM"}), Warning("Option `-MM' conflicts with `-M'"));
+    EXPECT_EQ(Production, OUTPUT_EXECUTABLE);
+    EXPECT_FALSE(Given(OPT_M));
+    EXPECT_TRUE(Given(OPT_MM));
+
+    EXPECT_EQ(Run({"-M"}), Warning("Option `-M' conflicts with `-MM'"));
+    EXPECT_EQ(Production, OUTPUT_FILE_LIST);
+    EXPECT_FALSE(Given(OPT_MM));
+
+    // Without a stopping option, a variant leaves the stage alone.
+    Production = OUTPUT_OBJECT;
+    EXPECT_EQ(Run({"-EE"}), Warning("Option `-EE' conflicts with `-M'"));
+    EXPECT_EQ(Production, OUTPUT_EXECUTABLE);
+    Production = OUTPUT_OBJECT;
+    EXPECT_EQ(Run({"-HH"}), Warning("Option `-HH' conflicts with `-EE'"));
+    EXPECT_EQ(Production, OUTPUT_OBJECT);
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-HH=--trace_includes(c)|--no_preproc_only(d)"}));
+}
+
+TEST_F(OptionConflicts, AChainEndsAtItsFirstConflictIndependentChecksDoNot)
+{
+    // -c++ and -veltrix do not exclude each other; -ansi withdraws only the first one
+    // its chain meets.
+    EXPECT_EQ(Run({"-c++", "-veltrix", "-ansi"}), Warning("Option `-ansi' conflicts with `-veltrix'"));
+    EXPECT_TRUE(Given(OPT_cxx));
+    EXPECT_FALSE(Given(OPT_veltrix));
+
+    // -O0 checks both -O and -O1.
+    EXPECT_EQ(Run({"-O", "-O1", "-O0"}),
+              Warning("Option `-O0' conflicts with `-O'") + Warning("Option `-O0' conflicts with `-O1'"));
+    EXPECT_EQ(Run({"-O"}), Warning("Option `-O' conflicts with `-O0'"));
+    EXPECT_TRUE(Given(OPT_O));
+    EXPECT_FALSE(Given(OPT_O0));
+}
+
+TEST_F(OptionConflicts, PairsWithdrawTheEarlierOne)
+{
+    const std::pair<const char*, const char*> pairs[] = {
+        {"-no-alttok", "-alttok"}, {"-anach", "-no-anach"},   {"-no-anach", "-anach"},
+        {"-no-compact", "-compact"}, {"-compact", "-no-compact"}, {"-no-inline", "-inline"},
+        {"-inline", "-no-inline"}, {"-no-jcs2l", "-jcs2l"},   {"-jcs2l", "-no-jcs2l"},
+        {"-no-extra-keywords", "-extra-keywords"}, {"-extra-keywords", "-no-extra-keywords"},
+        {"-sat40", "-sat32"},      {"-sat32", "-sat40"},       {"-dollar", "-no-dollar"},
+        {"-threads", "-nothreads"}, {"-s", "-g"},              {"-g", "-Ofp"},
+        {"-debug-types", "-Ofp"},  {"-O0", "-O"},              {"-O0", "-O1"},
+        {"-O1", "-O0"},            {"-pg", "-p"},              {"-p", "-p1"},
+        {"-p1", "-p2"},            {"-p2", "-pg"},             {"-heron", "-63835"},
+        {"-63835", "-63832"},      {"-63832", "-heron"},       {"-Wremarks", "-w"},
+        {"-pedantic", "-pedantic-errors"}, {"-pedantic-errors", "-pedantic"},
+    };
+    for (const auto& [earlier, later] : pairs) {
+        Reset();
+        EXPECT_EQ(Run({earlier, later}), Warning(std::string("Option `") + later + "' conflicts with `" + earlier + "'"))
+            << earlier << " " << later;
+        EXPECT_FALSE(Given(LookUpOption(earlier)->id)) << earlier;
+        EXPECT_TRUE(Given(LookUpOption(later)->id)) << later;
+        EXPECT_EQ(ArgLocateNext(ArgLists[LIST_PENDING], earlier), nullptr) << earlier;
+    }
+}
+
+TEST_F(OptionConflicts, TraditionalCWithdrawsThePedanticModesButRefusesThemLater)
+{
+    EXPECT_EQ(Run({"-pedantic", "-traditional"}), Warning("Option `-traditional' conflicts with `-pedantic'"));
+    EXPECT_FALSE(Given(OPT_pedantic));
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-traditional=--old_c(d)"}));
+
+    EXPECT_EQ(Run({"-pedantic", "-strict"}),
+              Failure("Option `-pedantic' cannot be used when compiling traditional C source files") +
+                  Failure("Option `-strict' cannot be used when compiling traditional C source files"));
+    EXPECT_EQ(ErrorNum, 2u);
+    EXPECT_FALSE(Given(OPT_pedantic));
+    EXPECT_FALSE(Given(OPT_strict));
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-traditional=--old_c(d)"}));
+}
+
+TEST_F(OptionConflicts, GuardsRefuseAndLeaveTheOptionUnrecorded)
+{
+    EXPECT_EQ(Run({"-ansi", "-anach", "-no-anach"}),
+              Failure("Option `-anach' cannot be used when compiling C source files") +
+                  Failure("Option `-no-anach' cannot be used when compiling C source files"));
+    EXPECT_EQ(Run({"-debug-types", "-s"}),
+              Failure("Option `-s' cannot be used when compiling with debugging information"));
+    EXPECT_EQ(Run({"-w", "-Wremarks"}), Failure("Suppressing warnings is not allowed with the `-Wremarks' option"));
+    EXPECT_EQ(ErrorNum, 4u);
+    for (std::uint32_t id : {OPT_anach, OPT_no_anach, OPT_s, OPT_Wremarks})
+        EXPECT_FALSE(Given(id)) << id;
+    EXPECT_EQ(Names(LIST_PENDING), (Words{"-ansi", "-debug-types", "-w"}));
+}
+
+TEST_F(OptionConflicts, WarningsAreSilentAfterDashW)
+{
+    EXPECT_EQ(Run({"-Wremarks", "-w", "-c", "-c"}), Warning("Option `-w' conflicts with `-Wremarks'"));
+    EXPECT_EQ(NoWarnings, 1);
+    EXPECT_FALSE(Given(OPT_Wremarks));
+}
+
+TEST_F(OptionConflicts, DialectBlocks)
+{
+    // -c++ after -ansi: the C++ block withdraws -ansi, then finds nothing more.
+    EXPECT_EQ(Run({"-ansi", "-c++"}), Warning("Option `-c++' conflicts with `-ansi'"));
+    EXPECT_FALSE(Given(OPT_ansi));
+    EXPECT_TRUE(Given(OPT_cxx));
+
+    // -ansi-c++ after -c++ withdraws -c++ and stops there.
+    EXPECT_EQ(Run({"-ansi-c++"}), Warning("Option `-ansi-c++' conflicts with `-c++'"));
+    EXPECT_FALSE(Given(OPT_cxx));
+    EXPECT_EQ(Names(LIST_PENDING), (Words{"-ansi-c++"}));
+
+    // Every other way into the C++ blocks ends in the traditional block, which withdraws
+    // the C dialect and a strict mode.
+    Reset();
+    EXPECT_EQ(Run({"-veltrix", "-pedantic", "-ansi-c++"}), Warning("Option `-ansi-c++' conflicts with `-veltrix'") +
+                                                              Warning("Option `-ansi-c++' conflicts with `-pedantic'"));
+    Reset();
+    EXPECT_EQ(Run({"-traditional", "-c++"}), Warning("Option `-c++' conflicts with `-traditional'"));
+    Reset();
+    EXPECT_EQ(Run({"-ansi", "-veltrix"}), Warning("Option `-veltrix' conflicts with `-ansi'"));
+    EXPECT_EQ(Run({"-traditional"}), Warning("Option `-traditional' conflicts with `-veltrix'"));
+    EXPECT_EQ(Run({"-ansi"}), Warning("Option `-ansi' conflicts with `-traditional'"));
+}
+
+TEST_F(OptionConflicts, AnAliasLosesItsFlagButKeepsItsQueuedTranslation)
+{
+    EXPECT_EQ(Run({"-strictwarn", "-pedantic-errors"}), Warning("Option `-pedantic-errors' conflicts with `-pedantic'"));
+    EXPECT_FALSE(Given(OPT_pedantic));
+    EXPECT_TRUE(Given(OPT_pedantic_errors));
+    EXPECT_EQ(Names(LIST_PENDING), (Words{"-strictwarn", "-pedantic-errors"}));
+    ProcessOptions();
+    EXPECT_EQ(Names(LIST_DRIVER), (Words{"--strict_warnings", "--strict"}));
+}
+
+TEST_F(OptionConflicts, ConflictOptionFindsTheNodeByNameAndTheFlagByIdentifier)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ConflictOption(OPT_c, "-c", "-x"), 0);
+    OptionTable[OPT_c] = 1;
+    EXPECT_EQ(ConflictOption(OPT_c, "-c", "-x"), 1);
+    EXPECT_EQ(OptionTable[OPT_c], 0);
+    // A node without a flag is withdrawn too.
+    ArgAddTail(ArgLists[LIST_PENDING], "-c", "-c(d)");
+    EXPECT_EQ(ConflictOption(OPT_c, "-c", "-y"), 1);
+    EXPECT_EQ(ArgLists[LIST_PENDING].count, 0u);
+    // Identifier 0 is never given.
+    OptionTable[0] = 1;
+    EXPECT_EQ(ConflictOption(0, "-zzz", "-x"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              Warning("Option `-x' conflicts with `-c'") + Warning("Option `-y' conflicts with `-c'"));
+}
+
+TEST_F(OptionConflicts, AnUnknownWordNeverCountsAsGiven)
+{
+    EXPECT_EQ(Run({"-zzz", "-signed-char", "-no-preserve-bitfield-type", "-signed-bitfield"}),
+              Failure("Unrecognized option `-zzz'"));
+    EXPECT_EQ(ErrorNum, 1u);
+    EXPECT_EQ(OptionTable[0], 0);
+}
+
+TEST_F(OptionConflicts, APassedWordIsWithdrawnByName)
+{
+    EXPECT_EQ(Run({"-pass", "-unsigned-char", "-signed-char"}),
+              Warning("Option `-signed-char' conflicts with `-unsigned-char'"));
+    EXPECT_EQ(Names(LIST_PENDING), (Words{"-signed-char"}));
+}
+
+TEST_F(OptionConflicts, ARepeatedOptionWithoutArgumentIsADuplicate)
+{
+    EXPECT_EQ(Run({"-c", "-c", "-I-", "-I-"}), Warning("Duplicate option `-c'") + Warning("Duplicate option `-I-'"));
+    EXPECT_EQ(Names(LIST_PENDING), (Words{"-c"}));
+    EXPECT_EQ(Names(LIST_INCLUDE_DIRS), (Words{"-"}));
+    // A repeated option with an argument is its handler's business.
+    EXPECT_EQ(Run({"-D", "A", "-D", "B"}), "");
+}
+
+TEST_F(OptionConflicts, HelpEndsTheSourceAndItsAliasIsADuplicate)
+{
+    EXPECT_EQ(Run({"-help", "-c"}), "");
+    EXPECT_EQ(last_, 0);
+    EXPECT_TRUE(Given(OPT_help));
+    EXPECT_FALSE(Given(OPT_c));
+    EXPECT_EQ(Run({"-h", "-c"}), Warning("Duplicate option `-h'"));
+    EXPECT_TRUE(Given(OPT_c));
+}
+
+TEST_F(OptionConflicts, AssemblerOutputAndAnObjectGeneratingCompiler)
+{
+    EXPECT_EQ(Run({"-generate", "obj", "-S"}),
+              Failure("Option `-S' cannot be used with an object-generating compiler"));
+    EXPECT_EQ(Production, OUTPUT_EXECUTABLE);
+    EXPECT_FALSE(Given(OPT_S));
+    EXPECT_EQ(Generate, GENERATE_OBJECT);
+
+    Reset();
+    EXPECT_EQ(Run({"-S", "-generate", "obj"}), Warning("Option `-generate' conflicts with `-S'"));
+    EXPECT_EQ(Production, OUTPUT_OBJECT);
+    EXPECT_EQ(Generate, GENERATE_OBJECT);
+    EXPECT_FALSE(Given(OPT_S));
+
+    EXPECT_EQ(Run({"-generate", "asm", "-S"}), "");
+    EXPECT_EQ(Generate, GENERATE_ASSEMBLER);
+    EXPECT_EQ(Production, OUTPUT_ASSEMBLER);
+    EXPECT_EQ(Run({"-generate=", "-generatec"}), Failure("Missing argument for option `-generate'") +
+                                                    Failure("Illegal argument `c' for option `-generate'"));
+}
+
+TEST_F(OptionConflicts, FlagOptionsSetTheirSettings)
+{
+    EXPECT_EQ(Run({"-dry", "-dryrun", "-save-temps", "-xlibs", "-time", "-wrap", "-no-dir-warnings"}), "");
+    EXPECT_EQ(Verbose, 1);
+    EXPECT_EQ(DryRun, 1);
+    EXPECT_EQ(KeepTemps, 1);
+    EXPECT_EQ(ExpandLibs, 1);
+    EXPECT_EQ(Timing, 1);
+    EXPECT_EQ(Wrap, 1);
+    EXPECT_EQ(no_dir_warn, 1);
+    EXPECT_EQ(ReportMissing, 1);
+    EXPECT_EQ(Run({"-MQ"}), "");
+    EXPECT_EQ(ReportMissing, 0);
+
+    Reset();
+    EXPECT_EQ(Run({"-expert-linker", "-verbose"}), "");
+    EXPECT_EQ(ExpertLinker, 1);
+    EXPECT_EQ(no_dir_warn, 1);
+    EXPECT_EQ(ReportMissing, 0);
+    EXPECT_EQ(Verbose, 1);
+}
+
+} // namespace
