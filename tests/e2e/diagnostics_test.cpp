@@ -49,7 +49,7 @@ TEST(Diagnostics, TheTenthErrorAborts)
 TEST(Diagnostics, NoSourceFilesIsFatal)
 {
     Sandbox box;
-    auto result = box.Run({});
+    auto result = box.Run({"-c"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "cctrvx: Fatal Error: No source files specified - type `cctrvx -help' for usage\n");
 }
