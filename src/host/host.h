@@ -58,7 +58,8 @@ bool HostAtExit(void (*function)());
 // Signals ----------------------------------------------------------------------------
 
 using HostSignalFunction = void (*)(int);
-// Installs one function for the interrupt and the termination signal (SIGINT, SIGTERM).
+// Installs one function for the interrupt and the termination signal (SIGINT, SIGTERM),
+// and ignores a broken pipe: a write to a reader that went away fails instead.
 // Returns false (errno set) when the host refuses.
 bool HostSetSignalFunction(HostSignalFunction function);
 

@@ -91,10 +91,14 @@ bool HostSetSignalFunction(HostSignalFunction function)
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
     action.sa_flags = 0;
-    // A closed pipe on standard output makes a write fail instead of ending the driver
-    // without its exit handler; children start with the default handling again.
-    std::signal(SIGPIPE, SIG_IGN);
-    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+    // A reader that goes away (a pager quit early) makes the driver's writes fail instead
+    // of ending it on the spot, so the run still ends through its clean-up. Children get
+    // the default handling back when they are started.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0 &&
+           sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
 namespace {

@@ -86,8 +86,9 @@ std::vector<char*> Pointers(const std::vector<std::string>& arguments)
     return pointers;
 }
 
-// Spawn attributes: default handling of the interrupt and termination signals and no
-// blocked signals in the child.
+// Spawn attributes: default handling of the interrupt and termination signals (and of
+// the broken pipe and child signals, whatever this process was given) and no blocked
+// signals in the child.
 struct Attributes {
     posix_spawnattr_t attributes;
     Attributes()
@@ -98,6 +99,7 @@ struct Attributes {
         sigaddset(&defaults, SIGINT);
         sigaddset(&defaults, SIGTERM);
         sigaddset(&defaults, SIGPIPE);
+        sigaddset(&defaults, SIGCHLD);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         sigset_t none;
         sigemptyset(&none);
@@ -113,8 +115,23 @@ struct Actions {
     ~Actions() { posix_spawn_file_actions_destroy(&actions); }
 };
 
+// An ignored child signal survives exec, so a parent may hand it on; children would then
+// vanish without an exit status to wait for. The default comes back before the first one.
+void WaitableChildren()
+{
+    static bool done = false;
+    if (done)
+        return;
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGCHLD, &action, nullptr);
+    done = true;
+}
+
 bool Spawn(pid_t& pid, const std::string& program, const std::vector<std::string>& arguments, Actions& actions)
 {
+    WaitableChildren();
     Attributes attributes;
     std::vector<char*> argv = Pointers(arguments);
     const std::string path = HostPath(program);

@@ -1,0 +1,139 @@
+// trvx-recorder: a program that takes the place of a tool in the black-box tests and
+// records exactly what it was given. Everything it does is controlled by environment
+// variables, so the driver's command line reaches it untouched.
+//
+// Each setting is looked up first as RECORDER_<NAME>_<KEY>, where NAME is the file name
+// the program was started under, upper-cased, without directory and ".exe" (so a copy
+// named linker.exe reads RECORDER_LINKER_STATUS), then as RECORDER_<KEY>:
+//
+//     ARGS      append a record of the call to this file: "argc N\n", then for each
+//               argument (argv[0] included) its length in decimal, ':', the bytes and '\n'
+//     IGNORE    a signal number to ignore while it runs
+//     TOUCH     create this file (a partial output, say) before anything else
+//     STDIN     copy standard input to this file (truncated first)
+//     STDOUT    write this text to standard output
+//     STDERR    write this text to standard error
+//     DELAY_MS  sleep that many milliseconds before ending
+//     SIGNAL    end by raising this signal (default handling restored first)
+//     STATUS    exit status (0 when unset)
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string Name;
+
+// The setting for this program's name, else the general one.
+const char* Setting(const char* key)
+{
+    std::string specific = "RECORDER_" + Name + "_" + key;
+    if (const char* value = std::getenv(specific.c_str()))
+        return value;
+    std::string general = std::string("RECORDER_") + key;
+    return std::getenv(general.c_str());
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t put = write(fd, data, size);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+void RecordArguments(const char* file, int argc, char** argv)
+{
+    std::string record = "argc " + std::to_string(argc) + "\n";
+    for (int i = 0; i < argc; ++i) {
+        const std::size_t length = std::strlen(argv[i]);
+        record += std::to_string(length) + ":";
+        record.append(argv[i], length);
+        record += "\n";
+    }
+    int fd = open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || !WriteAll(fd, record.data(), record.size())) {
+        std::perror(file);
+        std::exit(120);
+    }
+    close(fd);
+}
+
+void CopyStandardInput(const char* file)
+{
+    int fd = open(file, O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::perror(file);
+        std::exit(121);
+    }
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        if (!WriteAll(fd, buffer, static_cast<std::size_t>(got))) {
+            std::perror(file);
+            std::exit(121);
+        }
+    }
+    close(fd);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string program = argc > 0 ? argv[0] : "recorder";
+    if (std::size_t slash = program.find_last_of("/\\"); slash != std::string::npos)
+        program.erase(0, slash + 1);
+    if (program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0)
+        program.resize(program.size() - 4);
+    for (char c : program)
+        Name += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(c)) : '_';
+
+    if (const char* number = Setting("IGNORE"))
+        std::signal(std::atoi(number), SIG_IGN);
+    if (const char* file = Setting("TOUCH")) {
+        int fd = open(file, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            close(fd);
+    }
+    if (const char* file = Setting("ARGS"))
+        RecordArguments(file, argc, argv);
+    if (const char* file = Setting("STDIN"))
+        CopyStandardInput(file);
+    if (const char* text = Setting("STDOUT"))
+        WriteAll(STDOUT_FILENO, text, std::strlen(text));
+    if (const char* text = Setting("STDERR"))
+        WriteAll(STDERR_FILENO, text, std::strlen(text));
+    if (const char* delay = Setting("DELAY_MS"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(delay)));
+    if (const char* number = Setting("SIGNAL")) {
+        const int signal = std::atoi(number);
+        std::signal(signal, SIG_DFL);
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, signal);
+        sigprocmask(SIG_UNBLOCK, &set, nullptr);
+        std::raise(signal);
+        return 125;
+    }
+    const char* status = Setting("STATUS");
+    return status ? std::atoi(status) : 0;
+}
