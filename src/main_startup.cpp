@@ -121,6 +121,8 @@ int HandOff(const std::string& redirection)
         return 0;
     int saved = -1;
     if (!redirection.empty()) {
+        // The output file is being written: a failed or interrupted run removes it.
+        DelFileAdd(redirection);
         saved = HostRedirectStandardOutput(redirection);
         if (saved < 0)
             Error(LEVEL_FATAL_CLIB, redirection.c_str());
@@ -128,8 +130,11 @@ int HandOff(const std::string& redirection)
     std::vector<std::string> arguments = ArgList2Array(nullptr, nullptr, command);
     FreeTables();
     const int result = Main(arguments);
-    if (saved >= 0 && !HostRestoreStandardOutput(saved))
-        Error(LEVEL_FATAL_CLIB, "dup2()");
+    if (saved >= 0) {
+        if (!HostRestoreStandardOutput(saved))
+            Error(LEVEL_FATAL_CLIB, "dup2()");
+        DelFileRemove(redirection);
+    }
     return result;
 }
 

@@ -21,15 +21,21 @@ namespace {
 constexpr int MaxChildren = 64;
 volatile pid_t RunningChildren[MaxChildren];
 
+// The signal passed on to the children, kept so that a child started after it arrived
+// hears of it too.
+volatile std::sig_atomic_t ForwardedSignal = 0;
+
 void Register(pid_t pid)
 {
     HostSignalBlock block;
     for (auto& slot : RunningChildren) {
         if (slot == 0) {
             slot = pid;
-            return;
+            break;
         }
     }
+    if (ForwardedSignal)
+        kill(pid, ForwardedSignal);
 }
 
 void Unregister(pid_t pid)
@@ -58,6 +64,7 @@ void HostForgetChildren()
     HostSignalBlock block;
     for (auto& slot : RunningChildren)
         slot = 0;
+    ForwardedSignal = 0;
 }
 
 namespace {
@@ -261,6 +268,7 @@ int HostRunShell(const std::string& commandLine)
 
 void HostForwardSignal(int signal)
 {
+    ForwardedSignal = signal;
     for (const auto& slot : RunningChildren) {
         if (slot != 0)
             kill(slot, signal);
