@@ -229,11 +229,11 @@ int BuildObject(Node* node)
 
 namespace {
 
-// Chains run as parallel jobs when asked for, except where a chain changes the graph
-// (template instantiation files) or talks to the user (the editor).
+// Chains run as parallel jobs when asked for and the host can run jobs, except where a
+// chain changes the graph (template instantiation files) or talks to the user (the editor).
 bool Parallel()
 {
-    return ParallelMax != -1 && !TemplateRepository && !EditFiles;
+    return ParallelMax != -1 && !TemplateRepository && !EditFiles && HostJobsSupported();
 }
 
 // A job cannot tell the driver of a temporary renamed on the way, so the temporaries of a

@@ -82,12 +82,6 @@ void CheckRedirection(const std::optional<HostRedirection>& redirection)
         Error(LEVEL_FATAL_CLIB, redirection->file.c_str());
 }
 
-// The words a child receives: the command line as shown, split again, so the child gets
-// exactly the words the line means.
-std::vector<std::string> ChildArguments(const List& arguments)
-{
-    return ArgSplitCommandLine(CommandLine(arguments));
-}
 
 void ReportNotStarted(const std::string& program, const char* call)
 {
@@ -135,9 +129,10 @@ int RunCommand(std::string_view program, std::string_view searchPath, int mode, 
     Handle(SignalMode::Ignore);
     const std::optional<HostRedirection> redirection = Redirection(mode, file);
     CheckRedirection(redirection);
-    const std::vector<std::string> words = ChildArguments(arguments);
+    // The child receives the command line as it is shown.
+    const std::string line = CommandLine(arguments);
     Handle(SignalMode::Default);
-    const HostOutcome exit = HostRun(started, words, redirection ? &*redirection : nullptr);
+    const HostOutcome exit = HostRun(started, line, redirection ? &*redirection : nullptr);
     Handle(SignalMode::Ignore);
     if (!exit.started)
         ReportNotStarted(started, "spawnv()");
@@ -173,12 +168,12 @@ int RunCommandPipe(std::string_view first, std::string_view firstPath, std::stri
     Handle(SignalMode::Ignore);
     const std::optional<HostRedirection> redirection = Redirection(mode, file);
     CheckRedirection(redirection);
-    const std::vector<std::string> firstWords = ChildArguments(firstArguments);
-    const std::vector<std::string> secondWords = ChildArguments(secondArguments);
+    const std::string firstLine = CommandLine(firstArguments);
+    const std::string secondLine = CommandLine(secondArguments);
     Handle(SignalMode::Default);
     bool secondStarted = false;
-    const HostOutcome exit = HostRunPipe(firstProgram, firstWords, secondProgram, secondWords,
-                                      redirection ? &*redirection : nullptr, secondStarted);
+    const HostOutcome exit =
+        HostRunPipe(firstProgram, firstLine, secondProgram, secondLine, redirection ? &*redirection : nullptr, secondStarted);
     Handle(SignalMode::Ignore);
     if (!exit.started)
         ReportNotStarted(firstProgram, "spawnv()");

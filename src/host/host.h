@@ -172,16 +172,16 @@ struct HostOutcome {
 
 // Opens a redirection file for a child; false (errno set) when it cannot be opened.
 bool HostCheckRedirection(const HostRedirection& redirection);
-// Runs a program with these arguments (the first is the program's own name) and waits for
-// it. The child has the default handling of the interrupt and termination signals.
-HostOutcome HostRun(const std::string& program, const std::vector<std::string>& arguments,
-                 const HostRedirection* redirection);
+// Runs a program and waits for it. The command line holds the program's words quoted
+// by the command-line quoting rule, the program's own name first: it is what the child
+// receives (on this host it is split back into exactly those words). The child has the
+// default handling of the interrupt and termination signals.
+HostOutcome HostRun(const std::string& program, const std::string& commandLine, const HostRedirection* redirection);
 // Runs two programs joined by a pipe: the first one's standard output and standard error
 // go into the pipe, the second reads it. Waits for both; the outcome is the first one's.
 // `secondStarted` tells whether the second program could be started.
-HostOutcome HostRunPipe(const std::string& first, const std::vector<std::string>& firstArguments,
-                     const std::string& second, const std::vector<std::string>& secondArguments,
-                     const HostRedirection* redirection, bool& secondStarted);
+HostOutcome HostRunPipe(const std::string& first, const std::string& firstCommandLine, const std::string& second,
+                        const std::string& secondCommandLine, const HostRedirection* redirection, bool& secondStarted);
 // Runs a command line through the host's command interpreter; -1 when it cannot be run.
 int HostRunShell(const std::string& commandLine);
 // Passes a signal on to every running child (signal-safe).
@@ -207,6 +207,8 @@ struct HostJob {
     int output = -1; // the captured standard output
     int errors = -1; // the captured standard error
 };
+// Whether this host can run jobs; without them every chain runs in the driver itself.
+bool HostJobsSupported();
 // Starts a job running `function(argument)`; it ends with the function's result. The
 // caller's pending output is flushed first. false (errno set) when it cannot start.
 bool HostStartJob(int (*function)(void*), void* argument, HostJob& job);

@@ -41,6 +41,11 @@ void CopyAll(int from, int to)
 
 } // namespace
 
+bool HostJobsSupported()
+{
+    return true;
+}
+
 bool HostStartJob(int (*function)(void*), void* argument, HostJob& job)
 {
     job.output = CaptureFile("cctrvx-job-output");

@@ -1,6 +1,8 @@
 // POSIX implementation of the platform layer: child processes.
 #include "host/host.h"
 
+#include "args.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -184,9 +186,9 @@ bool HostCheckRedirection(const HostRedirection& redirection)
     return true;
 }
 
-HostOutcome HostRun(const std::string& program, const std::vector<std::string>& arguments,
-                 const HostRedirection* redirection)
+HostOutcome HostRun(const std::string& program, const std::string& commandLine, const HostRedirection* redirection)
 {
+    const std::vector<std::string> arguments = ArgSplitCommandLine(commandLine);
     Actions actions;
     int fd = -1;
     if (redirection) {
@@ -210,10 +212,11 @@ HostOutcome HostRun(const std::string& program, const std::vector<std::string>& 
     return Wait(pid);
 }
 
-HostOutcome HostRunPipe(const std::string& first, const std::vector<std::string>& firstArguments,
-                     const std::string& second, const std::vector<std::string>& secondArguments,
-                     const HostRedirection* redirection, bool& secondStarted)
+HostOutcome HostRunPipe(const std::string& first, const std::string& firstCommandLine, const std::string& second,
+                        const std::string& secondCommandLine, const HostRedirection* redirection, bool& secondStarted)
 {
+    const std::vector<std::string> firstArguments = ArgSplitCommandLine(firstCommandLine);
+    const std::vector<std::string> secondArguments = ArgSplitCommandLine(secondCommandLine);
     secondStarted = false;
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
