@@ -160,11 +160,11 @@ int InvokeWithResponseFile(const std::string& program, const char* name, List& o
         CheckTempFile(file);
     FILE* stream = HostOpenFile(file, "w");
     if (!stream)
-        Error(LEVEL_FATAL_CLIB, file.c_str());
+        Error(LEVEL_FATAL_CLIB, file);
     for (Arg* option = ArgFirst(options); option; option = ArgNext(option))
         std::fprintf(stream, "%s\n", option->name.c_str());
     if (std::fclose(stream) != 0)
-        Error(LEVEL_CLIB, file.c_str());
+        Error(LEVEL_CLIB, file);
     List response;
     ArgAddTail(response, "@" + file);
     const int status = Invoke(program, outputMode, outputFile, response, debug);

@@ -97,7 +97,11 @@ void SetProgName(std::string_view name)
     ProgNameBuffer[length] = '\0';
 }
 
-void Error(int level, const char* format, ...)
+namespace {
+
+// Prints one diagnostic and ends or counts as its level says. `arguments` is null when
+// `text` is to be printed as it is.
+void Report(int level, const char* text, va_list* arguments)
 {
     // Printing may change both error values, so the code of the failed call is saved first.
     const bool system = level == LEVEL_SYSTEM || level == LEVEL_FATAL_SYSTEM;
@@ -111,25 +115,25 @@ void Error(int level, const char* format, ...)
     }
 
     if (level == LEVEL_MEMORY) {
-        if (format)
-            std::fprintf(stderr, "%s: ", format);
+        if (text)
+            std::fprintf(stderr, "%s: ", text);
         std::fputs("Out of memory\n", stderr);
     } else if (level == LEVEL_CLIB || level == LEVEL_FATAL_CLIB) {
         HostSetErrno(saved);
-        std::perror(format);
+        std::perror(text);
         HostSetErrno(0);
     } else if (system) {
         HostSetLastError(saved);
-        std::string text = HostErrorText(saved);
-        if (format)
-            std::fprintf(stderr, "%s: ", format);
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::string systemText = HostErrorText(saved);
+        if (text)
+            std::fprintf(stderr, "%s: ", text);
+        std::fprintf(stderr, "%s\n", systemText.c_str());
         HostSetLastError(0);
     } else if (!quiet) {
-        va_list arguments;
-        va_start(arguments, format);
-        std::vfprintf(stderr, format, arguments);
-        va_end(arguments);
+        if (arguments)
+            std::vfprintf(stderr, text, *arguments);
+        else
+            std::fputs(text, stderr);
         std::fputc('\n', stderr);
     }
 
@@ -143,6 +147,21 @@ void Error(int level, const char* format, ...)
     } else if (level >= LEVEL_FATAL) {
         HostExit(1);
     }
+}
+
+} // namespace
+
+void Error(int level, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    Report(level, format, &arguments);
+    va_end(arguments);
+}
+
+void Error(int level, const std::string& name)
+{
+    Report(level, name.c_str(), nullptr);
 }
 
 void ErrorExit()

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Severity levels of Error.
@@ -34,6 +35,9 @@ extern int NoWarnings;         // warnings are neither printed nor prefixed
 // name handed to perror; for levels 4, 8 and 9 it is an optional name printed before
 // the system text (it may be null).
 void Error(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The same for a name given as a string (the levels whose argument is a name rather than
+// a format: 2, 4, 6, 8 and 9); the name is printed as it is.
+void Error(int level, const std::string& name);
 
 // Prints the error count and ends the program with status 1.
 [[noreturn]] void ErrorExit();

@@ -38,7 +38,7 @@ std::optional<std::vector<std::string>> ReadLines(std::string_view fileName)
     if (std::fclose(file) != 0 || failed) {
         if (failed)
             errno = readError;
-        Error(LEVEL_CLIB, name.c_str());
+        Error(LEVEL_CLIB, name);
     }
 
     std::vector<std::string> lines;
@@ -81,7 +81,7 @@ FILE* Create(const std::string& name)
 {
     FILE* file = HostOpenFile(name, "w");
     if (!file)
-        Error(LEVEL_CLIB, name.c_str());
+        Error(LEVEL_CLIB, name);
     return file;
 }
 
@@ -89,7 +89,7 @@ FILE* Create(const std::string& name)
 void Close(FILE* file, const std::string& name)
 {
     if (std::fclose(file) != 0)
-        Error(LEVEL_CLIB, name.c_str());
+        Error(LEVEL_CLIB, name);
 }
 
 void WriteField(FILE* file, const char* format, const std::string* value)

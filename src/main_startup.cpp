@@ -125,7 +125,7 @@ int HandOff(const std::string& redirection)
         DelFileAdd(redirection);
         saved = HostRedirectStandardOutput(redirection);
         if (saved < 0)
-            Error(LEVEL_FATAL_CLIB, redirection.c_str());
+            Error(LEVEL_FATAL_CLIB, redirection);
     }
     std::vector<std::string> arguments = ArgList2Array(nullptr, nullptr, command);
     FreeTables();

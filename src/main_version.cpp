@@ -106,11 +106,11 @@ void WriteTestProgram(const char* keptName, const char* text)
     FILE* stream = HostOpenFile(file, "w");
     if (!stream) {
         FreeTables();
-        Error(LEVEL_FATAL_CLIB, file.c_str());
+        Error(LEVEL_FATAL_CLIB, file);
     }
     std::fputs(text, stream);
     if (std::fclose(stream) != 0)
-        Error(LEVEL_CLIB, file.c_str());
+        Error(LEVEL_CLIB, file);
     ArgAddTail(ArgLists[LIST_SOURCES], file, LinkMode());
     ArgAddTailOnce(ArgLists[LIST_DRIVER], "--ignore_main_dependency");
 }

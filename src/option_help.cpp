@@ -15,11 +15,7 @@ constexpr int HELP_INDENT = 8;
 // Reports a file that could not be opened or closed, with the C library's text.
 void ReportFileError(const std::string& path)
 {
-    // The level takes the name in place of a format; it is never formatted.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-security"
-    Error(LEVEL_CLIB, path.c_str());
-#pragma GCC diagnostic pop
+    Error(LEVEL_CLIB, path);
 }
 
 } // namespace

@@ -79,7 +79,7 @@ std::optional<HostRedirection> Redirection(int mode, std::string_view file)
 void CheckRedirection(const std::optional<HostRedirection>& redirection)
 {
     if (redirection && !HostCheckRedirection(*redirection))
-        Error(LEVEL_FATAL_CLIB, redirection->file.c_str());
+        Error(LEVEL_FATAL_CLIB, redirection->file);
 }
 
 
@@ -87,7 +87,7 @@ void ReportNotStarted(const std::string& program, const char* call)
 {
     const std::string name(FileName(program));
     Error(LEVEL_WARNING, "While attempting to execute `%s':", name.c_str());
-    Error(LEVEL_FATAL_CLIB, call);
+    Error(LEVEL_FATAL_CLIB, std::string(call));
 }
 
 // A child ended by a signal is reported, so its failure is never silent.

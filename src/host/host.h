@@ -48,7 +48,12 @@ void HostWriteStderr(const char* text, std::size_t length);
 
 // Ending the process -----------------------------------------------------------------
 
-// Ends the process through the C library, so that the exit handlers run.
+// Ends the process through the C library, so that the exit handlers run. In a fuzzing
+// build it throws a HostExitRequest instead, so that a fatal error ends only the input
+// being tried.
+struct HostExitRequest {
+    int status;
+};
 [[noreturn]] void HostExit(int status);
 // Ends the process at once, without exit handlers or stream flushing (signal handlers).
 [[noreturn]] void HostQuickExit(int status);

@@ -70,7 +70,11 @@ void HostWriteStderr(const char* text, std::size_t length)
 
 void HostExit(int status)
 {
+#ifdef CCTRVX_FUZZING
+    throw HostExitRequest{status};
+#else
     std::exit(status);
+#endif
 }
 
 void HostQuickExit(int status)

@@ -275,3 +275,15 @@ TEST_F(OptionFileTest, DescriptionFiles)
 }
 
 } // namespace
+
+namespace {
+
+// Found by fuzzing: a string that ends inside a quoted part is read without a report
+// (strings have no file name to report).
+TEST(OptionStrings, AnUnterminatedQuoteEndsTheLastWord)
+{
+    EXPECT_EQ(FileReadString("\"", nullptr), std::vector<std::string>{""});
+    EXPECT_EQ(FileReadString("a \"b c", nullptr), (std::vector<std::string>{"a", "b c"}));
+}
+
+} // namespace
