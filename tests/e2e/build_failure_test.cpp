@@ -224,4 +224,36 @@ TEST(BuildKeptFiles, WithoutThemNoIntermediateRemainsAfterSuccess)
     }
 }
 
+// An output name that turns out to be a directory makes its tool fail; the cleanup after
+// the failure removes files only, never the user's directory and what is in it. Without a
+// writability check in front of the tool (the prelinker has none, "-expert-linker" turns it
+// off) only the deletion list stands between the directory and its removal.
+TEST(BuildKeptFiles, AFailedOutputThatIsADirectoryIsNotRemoved)
+{
+    struct Case {
+        Strings words;
+        std::string directory;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {MainLine({"-k", "--prelink", "-o", "prog.dxe", "a.c", "-munch"}), "munch.c",
+         "prelinker: cannot write `munch.c': Is a directory\ncctrvx: Fatal Error: Prelink failed\n"},
+        {{"-expert-linker", "-build-lib", "-o", "keep.dlb", "a.c"}, "keep.dlb",
+         "librarian: cannot write `keep.dlb': Is a directory\ncctrvx: Fatal Error: Library builder failed\n"},
+        {{"-expert-linker", "-save-temps", "-c", "a.c"}, "a.s",
+         "compiler: cannot write `a.s': Is a directory\ncctrvx: Fatal Error: Compilation failed\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.directory);
+        Sandbox box;
+        WriteInputs(box);
+        box.Write(c.directory + "/data.txt", "precious\n");
+        auto result = box.Run(c.words);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(box.Read(c.directory + "/data.txt"), "precious\n");
+        EXPECT_EQ(box.Files("tmp"), Strings{});
+    }
+}
+
 } // namespace
