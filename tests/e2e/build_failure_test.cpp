@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <map>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "build_support.h"
@@ -15,6 +18,7 @@
 
 namespace {
 
+using e2e::Lines;
 using e2e::Sandbox;
 using namespace e2e::build;
 
@@ -253,6 +257,39 @@ TEST(BuildKeptFiles, AFailedOutputThatIsADirectoryIsNotRemoved)
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(box.Read(c.directory + "/data.txt"), "precious\n");
         EXPECT_EQ(box.Files("tmp"), Strings{});
+    }
+}
+
+// An interrupt while a tool runs ends the build: the message, status 1, no link, and
+// nothing left behind, not even what the interrupted tool was writing. It may reach the
+// driver alone (which passes it on to the tool) or the whole process group, as from a
+// terminal.
+TEST(BuildInterrupt, AnInterruptDuringAToolRunLeavesNothingBehind)
+{
+    for (bool group : {false, true}) {
+        SCOPED_TRACE(group ? "process group" : "driver alone");
+        for (const Strings& keep : {Strings{}, Strings{"-k"}}) {
+            Sandbox box;
+            WriteInputs(box);
+            Strings words = keep;
+            words.insert(words.end(), {"-o", "prog.dxe", "a.c", "b.c"});
+            auto process = box.Start(MainLine(words), Logged(box, {{"TRVX_TOOL_DELAY_MS", "1000"}}));
+            // The first tool has started once it has written its line.
+            for (int wait = 0; wait < 2000 && ToolLog(box).empty(); ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ASSERT_FALSE(ToolLog(box).empty());
+            if (group)
+                kill(-process->pid(), SIGINT);
+            else
+                process->Signal(SIGINT);
+            auto result = process->Wait();
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(Lines(result.err).back(), "cctrvx: Received signal 2 - terminating");
+            const Strings tools = ToolNames(ToolCalls(ToolLog(box)));
+            EXPECT_EQ(std::find(tools.begin(), tools.end(), "linker"), tools.end());
+            EXPECT_EQ(WorkFiles(box), Inputs);
+            EXPECT_EQ(box.Files("tmp"), Strings{});
+        }
     }
 }
 

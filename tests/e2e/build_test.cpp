@@ -332,6 +332,28 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
     EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
+TEST(BuildLibrary, AnObjectThatFitsNowhereStillGetsARunOfItsOwn)
+{
+    Sandbox box;
+    Strings objects;
+    for (int i = 0; i < 4; ++i) {
+        objects.push_back("o" + std::to_string(i) + ".doj");
+        box.Write(objects.back(), ObjectFrom("o" + std::to_string(i) + ".c"));
+    }
+    // A library builder option long enough to leave no room at all for objects.
+    const std::string option = "-X" + std::string(4096, 'x');
+    Strings words = {"--COMPO_ln_ar", option, "--LIMst", "-o", "lib.dlb"};
+    words.insert(words.end(), objects.begin(), objects.end());
+    auto result = box.Run(MainLine(words), Logged(box));
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    auto calls = ToolCalls(ToolLog(box));
+    ASSERT_EQ(calls.size(), objects.size());
+    for (std::size_t i = 0; i < calls.size(); ++i)
+        EXPECT_EQ(calls[i], (Strings{"librarian", option, "lib.dlb", objects[i]}));
+    EXPECT_EQ(Field(box.Read("lib.dlb"), "member: "), objects);
+}
+
 // ---------------------------------------------------------------------------------------
 // What the user sees: announcements, one product per source, overwrites, dry runs
 
