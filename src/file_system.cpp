@@ -288,9 +288,13 @@ std::optional<std::string> FileFullPath(std::string_view path)
 
 void FileDuplicates(List& files, const char* word)
 {
+    // Each entry's file is looked at once: the comparisons below are quadratic in the
+    // number of entries, and a thousand sources must not cost a million status reads.
     struct Entry {
         Arg* arg;
         std::string full;
+        bool exists;
+        HostFileStatus status;
     };
     std::vector<Entry> entries;
     for (Arg* arg = ArgFirst(files); arg;) {
@@ -303,7 +307,9 @@ void FileDuplicates(List& files, const char* word)
                 Error(LEVEL_ERROR, "`%s' no longer exists", arg->name.c_str());
                 ArgRemove(files, arg);
             } else {
-                entries.push_back({arg, *full});
+                HostFileStatus status;
+                const bool exists = win_stat(*full, status);
+                entries.push_back({arg, *full, exists, status});
             }
         }
         arg = next;
@@ -317,8 +323,9 @@ void FileDuplicates(List& files, const char* word)
         for (std::size_t j = i + 1; j < entries.size(); ++j) {
             if (removed[j])
                 continue;
-            const bool bothExist = FileExists(entries[i].full) && FileExists(entries[j].full);
-            const bool same = bothExist ? FileSame(entries[i].full, entries[j].full) != 0
+            const bool bothExist = entries[i].exists && entries[j].exists;
+            const bool same = bothExist ? entries[i].status.device == entries[j].status.device &&
+                                              entries[i].status.inode == entries[j].status.inode
                                         : entries[i].full == entries[j].full;
             if (!same)
                 continue;
