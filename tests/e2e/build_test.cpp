@@ -253,6 +253,43 @@ TEST(BuildExecutable, CxxLinkGetsTheSupportThatThePrelinkerAsksFor)
     EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
+TEST(BuildExecutable, LinkItemsKeepTheirPlaceAndUndefinedSymbolsChangeCaseForThePrelinker)
+{
+    Sandbox box;
+    WriteSources(box);
+    const std::string libraries = "-L" + Image() + "\\Tarvex\\lib";
+    auto result = box.Run(MainLine({libraries, "--prelink", "-o", "prog.dxe", "-ufoo", "a.c", "-lc"}), Logged(box));
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    auto calls = ToolCalls(ToolLog(box));
+    ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
+    const std::string object = After(calls[1], "-o");
+    EXPECT_EQ(calls[2], (Strings{"prelinker", libraries, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", "-Ufoo", object,
+                                 "-lc"}));
+    EXPECT_EQ(calls[4], (Strings{"linker", libraries, "-o", "prog.dxe", "-ufoo", object, "-lc"}));
+    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: ").front(), "a.c");
+}
+
+TEST(BuildExecutable, ChosenToolsRunUnderTheDebugger)
+{
+    Sandbox box;
+    WriteSources(box);
+    // Bits 1 and 64: the compiler and the linker.
+    auto result = box.Run(MainLine({"--COMPP_debug", Image() + "\\debugger.exe", "--COMPO_debug", "-q",
+                                    "--component_debug", "65", "-o", "prog.dxe", "a.c"}),
+                          Logged(box));
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    auto calls = ToolCalls(ToolLog(box));
+    ASSERT_EQ(ToolNames(calls), (Strings{"debugger", "compiler", "easmtrvx", "debugger", "linker"}));
+    Strings compile = calls[1];
+    compile[0] = CompilerPath();
+    compile.insert(compile.begin(), {"debugger", "-q"});
+    EXPECT_EQ(calls[0], compile);
+    EXPECT_EQ(calls[3], (Strings{"debugger", "-q", Image() + "\\linker.exe", "-o", "prog.dxe", After(calls[2], "-o")}));
+    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), Strings{"a.c"});
+}
+
 // ---------------------------------------------------------------------------------------
 // Libraries
 
@@ -463,6 +500,27 @@ TEST(BuildMessages, TheDryRunMainDriverWritesNothing)
         EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s"}));
         EXPECT_EQ(box.Files("tmp"), Strings{});
     }
+}
+
+TEST(BuildMessages, ADryRunShowsALongCommandWholeAndWritesNoResponseFile)
+{
+    Sandbox box;
+    box.Write("a.c", "int a;\n");
+    Strings words = {"--dryrun"};
+    for (int i = 0; i < 120; ++i) {
+        words.push_back("--COMPO_fe");
+        words.push_back("-DMACRO_WITH_A_RATHER_LONG_NAME_NUMBER_" + std::to_string(i) + "=1");
+    }
+    words.insert(words.end(), {"-c", "a.c"});
+    auto result = box.Run(MainLine(words));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Strings commands = PrintedCommands(result.err);
+    ASSERT_EQ(commands.size(), 2u);
+    const Strings compile = SplitCommandLine(commands[0]);
+    EXPECT_EQ(compile.size(), 1u + 120u + 3u);
+    EXPECT_EQ(compile.back(), "a.c");
+    EXPECT_EQ(WorkFiles(box), Strings{"a.c"});
+    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 } // namespace
