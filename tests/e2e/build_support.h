@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -153,34 +152,60 @@ inline Strings Field(const std::string& text, const std::string& key)
     return values;
 }
 
-// Temporary names of either driver layer: the main driver's files "qzr" + four hex digits
-// of the process id + three counter digits, possibly inside the user interface driver's
-// private directory "qcc...".
-inline const std::regex& TemporaryName()
+// Temporary names of the main driver: "qzr", four hexadecimal digits of the process id and
+// three counter digits; true when one begins at a place of a text.
+inline bool TemporaryStemAt(const std::string& text, std::size_t at)
 {
-    static const std::regex name(R"re([^ "`'\n]*qzr[0-9a-f]{4}[0-9a-z]{3})re");
-    return name;
+    if (text.compare(at, 3, "qzr") != 0 || text.size() < at + 10)
+        return false;
+    for (std::size_t i = at + 3; i < at + 10; ++i) {
+        const char c = text[i];
+        const bool digit = (c >= '0' && c <= '9') || (c >= 'a' && c <= (i < at + 7 ? 'f' : 'z'));
+        if (!digit)
+            return false;
+    }
+    return true;
 }
 
 inline bool IsTemporary(const std::string& name)
 {
-    return std::regex_search(name, TemporaryName());
+    for (std::size_t at = 0; at < name.size(); ++at) {
+        if (TemporaryStemAt(name, at))
+            return true;
+    }
+    return false;
 }
 
-// A temporary name of the main driver in the sandbox's TMP: TMP, a backslash, the name.
+// A temporary name of the main driver in the sandbox's TMP: TMP, a backslash, the name,
+// a dot and a suffix.
 inline bool IsTemporaryIn(const Sandbox& box, const std::string& name, const std::string& suffix)
 {
     const std::string directory = Windows(box.tmp().string()) + "\\";
-    static const std::regex file(R"re(qzr[0-9a-f]{4}[0-9a-z]{3}\.[a-z]+)re");
-    return name.compare(0, directory.size(), directory) == 0 &&
-           std::regex_match(name.substr(directory.size()), file) &&
-           name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    if (name.compare(0, directory.size(), directory) != 0 || !TemporaryStemAt(name, directory.size()))
+        return false;
+    const std::string rest = name.substr(directory.size() + 10);
+    return rest == suffix && rest.size() > 1 && rest[0] == '.' &&
+           std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// A text with every temporary name replaced by "<tmp>".
+// A text with every temporary name replaced by "<tmp>": the name's directory part goes
+// with it (everything back to a blank, a quote or a line end), possibly the private
+// directory of the user interface driver.
 inline std::string WithoutTemporaryNames(const std::string& text)
 {
-    return std::regex_replace(text, TemporaryName(), "<tmp>");
+    static const std::string Delimiters = " \"`'\n";
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        if (!TemporaryStemAt(text, at)) {
+            out += text[at++];
+            continue;
+        }
+        const std::size_t kept = out.find_last_of(Delimiters);
+        out.erase(kept == std::string::npos ? 0 : kept + 1);
+        out += "<tmp>";
+        at += 10;
+    }
+    return out;
 }
 
 // What a run left in the working directory: the sandbox's files and directories except
