@@ -151,7 +151,7 @@ void RemoveOnInterrupt()
     char buffer[4096];
     for (Arg* arg = ArgFirst(DelFileList); arg; arg = ArgNext(arg)) {
         const char* name = arg->name.c_str();
-        HostRemoveSafely(name);
+        HostUnlinkSafely(name);
         if (IsObjectSafely(name)) {
             const Companion companions[] = {
                 {".ii", UseInstFiles != 0},
@@ -161,7 +161,7 @@ void RemoveOnInterrupt()
             };
             for (const Companion& companion : companions) {
                 if (companion.wanted && CompanionSafely(name, companion.suffix, buffer, sizeof buffer))
-                    HostRemoveSafely(buffer);
+                    HostUnlinkSafely(buffer);
             }
         }
     }
@@ -206,6 +206,20 @@ void CheckTempFile(std::string& path)
         DelFileAdd(path);
 }
 
+namespace {
+
+// The deletion list holds files. A name on it that is a directory is an output that its
+// tool could not write over, and the directory belongs to the user: it stays.
+void RemoveListedFile(std::string_view name)
+{
+    HostFileStatus status;
+    if (HostLinkStatus(name, status) && status.isDirectory)
+        return;
+    FileRemoveQuietly(name);
+}
+
+} // namespace
+
 void DeleteTempFiles()
 {
     static bool AlreadyDeleting = false;
@@ -218,8 +232,8 @@ void DeleteTempFiles()
     ErrorMax = 0;
     while (Arg* arg = ArgFirst(DelFileList)) {
         const std::string name = arg->name;
-        FileRemoveQuietly(name);
-        ForEachCompanion(name, [](std::string_view companion) { FileRemoveQuietly(companion); });
+        RemoveListedFile(name);
+        ForEachCompanion(name, RemoveListedFile);
         HostSignalBlock block;
         ArgRemove(DelFileList, arg);
     }

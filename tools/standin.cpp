@@ -63,8 +63,11 @@ struct ToolExit {
     throw ToolExit{status};
 }
 
+// The status of a failure. The prelinker's is 2: its status 1 is an answer, not a failure.
+int FailureStatus = 1;
+
 // "<tool>: <message>" on standard error, then the exit status.
-[[noreturn]] void Fail(const std::string& message, int status = 1)
+[[noreturn]] void Fail(const std::string& message, int status = FailureStatus)
 {
     std::fprintf(stderr, "%s: %s\n", ToolName.c_str(), message.c_str());
     std::fflush(stderr);
@@ -1211,6 +1214,8 @@ int main(int argc, char** argv)
         return 2;
     }
     ToolName = tool;
+    if (tool == "prelinker")
+        FailureStatus = 2;
     std::vector<std::string> received(argv + 1, argv + argc);
     try {
         LogCall(tool, received);

@@ -138,6 +138,8 @@ FILE* HostOpenFile(std::string_view name, const char* mode);
 // NUL-terminated name; a directory is removed with everything in it, never following a
 // symbolic link out of the tree.
 void HostRemoveSafely(const char* name);
+// The same for a file: a directory of that name is left alone.
+void HostUnlinkSafely(const char* name);
 
 // Host information -----------------------------------------------------------------------
 

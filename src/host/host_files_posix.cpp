@@ -150,15 +150,28 @@ void RemoveContentsSafely(int directory, int depth)
     }
 }
 
-} // namespace
-
-void HostRemoveSafely(const char* name)
+// The host path of a name, without allocating.
+void SafeHostPath(const char* name, char (&path)[4096])
 {
-    char path[4096];
     std::size_t length = 0;
     for (; name[length] && length + 1 < sizeof path; ++length)
         path[length] = name[length] == '\\' ? '/' : name[length];
     path[length] = '\0';
+}
+
+} // namespace
+
+void HostUnlinkSafely(const char* name)
+{
+    char path[4096];
+    SafeHostPath(name, path);
+    unlink(path);
+}
+
+void HostRemoveSafely(const char* name)
+{
+    char path[4096];
+    SafeHostPath(name, path);
     if (unlink(path) == 0)
         return;
     int directory = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);

@@ -318,6 +318,24 @@ TEST(StandInPrelinker, AnswersOneWhenAnObjectIsCxx)
     EXPECT_EQ(result.err, "prelinker: cannot open `gone.doj'\n");
 }
 
+TEST(StandInPrelinker, EveryFailureIsStatusTwoSinceOneIsAnAnswer)
+{
+    Sandbox box;
+    box.Write("c.s", "nop\n");
+    ASSERT_EQ(RunTool(box, "easmtrvx", {"-o", "c.doj", "c.s"}).status, 0);
+    fs::create_directories(box.dir() / "munch.c");
+    Result result = RunTool(box, "prelinker", {"-M", "munch.c", "c.doj"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "prelinker: cannot write `munch.c': Is a directory\n");
+
+    result = RunTool(box, "prelinker", {"@gone.lst"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "prelinker: cannot open response file `gone.lst'\n");
+
+    result = RunTool(box, "prelinker", {"c.doj", "-M"});
+    EXPECT_EQ(result.status, 2);
+}
+
 TEST(StandInPrelinker, WritesTheMunchSourceAndRunsTheListerAndTheSolver)
 {
     Sandbox box;

@@ -251,6 +251,28 @@ TEST_F(FileSystemTest, DuplicateInputsAreRemovedWithWarnings)
     ArgFreeList(files);
 }
 
+TEST_F(FileSystemTest, DuplicateInputsByAnotherNameAreFoundByTheFileItself)
+{
+    Touch("a.c");
+    Touch("d.c");
+    fs::create_hard_link(root_ / "a.c", root_ / "b.c");
+    fs::create_symlink("a.c", root_ / "c.c");
+    List files;
+    for (const char* name : {"a.c", "d.c", "b.c", "missing.c", "c.c", "d.c"})
+        ArgAddTail(files, name);
+    testing::internal::CaptureStderr();
+    FileDuplicates(files, "file");
+    std::string err = testing::internal::GetCapturedStderr();
+    std::vector<std::string> left;
+    for (Arg* arg = ArgFirst(files); arg; arg = ArgNext(arg))
+        left.push_back(arg->name);
+    EXPECT_EQ(left, (std::vector<std::string>{"a.c", "d.c", "missing.c"}));
+    EXPECT_EQ(err, "cctrvx: Warning: `b.c' is the same file as `a.c' - ignoring\n"
+                   "cctrvx: Warning: `c.c' is the same file as `a.c' - ignoring\n"
+                   "cctrvx: Warning: Ignoring duplicate file `d.c'\n");
+    ArgFreeList(files);
+}
+
 TEST_F(FileSystemTest, SearchesForFilesAndLibraries)
 {
     Touch("inc1/x.h");
