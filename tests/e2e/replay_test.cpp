@@ -1,0 +1,182 @@
+// Every kind of run: the main driver command that -dryrun prints for a user command line,
+// run on its own with "cctrvx --main", gives the same result as the user command.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "build_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace e2e::build;
+using e2e::Sandbox;
+
+struct Case {
+    const char* title;
+    Strings user;      // the user's command line
+    Strings products;  // the files it makes
+};
+
+void WriteInputs(const Sandbox& box)
+{
+    box.Write("a.c", "#include \"a.h\"\nint a;\n");
+    box.Write("a.h", "int from_header;\n");
+    box.Write("b.c", "int b;\n");
+    box.Write("c.s", "nop\n");
+    box.Write("guide.pgo", "trvx profile\n");
+    box.Write("run.pgo", "trvx profile\n");
+    fs::create_directories(box.dir() / "out");
+}
+
+// The tool calls of a run, without temporary names and without the profiler (which the
+// user interface driver runs itself, before it hands over).
+std::string Calls(const Sandbox& box)
+{
+    std::string calls;
+    for (const std::string& line : e2e::Lines(WithoutTemporaryNames(ToolLog(box)))) {
+        if (line.rfind("pgo ", 0) != 0)
+            calls += line + "\n";
+    }
+    return calls;
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string calls;
+    std::map<std::string, std::string> products;
+};
+
+Outcome Collect(const Sandbox& box, const e2e::Result& result, const Strings& products)
+{
+    Outcome outcome{result.status, WithoutTemporaryNames(result.out), Calls(box), {}};
+    for (const std::string& product : products) {
+        outcome.products[product] = box.Exists(product) ? WithoutTemporaryNames(box.Read(product)) : "<missing>";
+        fs::remove(box.dir() / product);
+    }
+    fs::remove(box.dir() / "home" / "tools.log");
+    return outcome;
+}
+
+class Replay : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Replay, ThePrintedCommandRunsTheSameBuild)
+{
+    const Case& c = GetParam();
+    Sandbox box;
+    WriteInputs(box);
+
+    auto direct = box.Run(c.user, Logged(box));
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    const Outcome user = Collect(box, direct, c.products);
+
+    Strings dry = c.user;
+    dry.push_back("-dryrun");
+    auto printed = box.Run(dry, Logged(box));
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    const Strings commands = PrintedCommands(printed.err);
+    ASSERT_FALSE(commands.empty()) << printed.err;
+    Strings words = SplitCommandLine(commands.back());
+    ASSERT_GE(words.size(), 2u);
+    ASSERT_EQ(words[1], "--main");
+    // The standard output of a preprocessing or dependency run goes to the output file,
+    // shown as a redirection at the end of the command.
+    std::string redirection;
+    if (words.back().rfind(">", 0) == 0) {
+        redirection = words.back().substr(1);
+        words.pop_back();
+    }
+    auto replayed = box.Run(Strings(words.begin() + 1, words.end()), Logged(box));
+    if (!redirection.empty())
+        std::ofstream(box.dir() / redirection, std::ios::binary) << replayed.out;
+    const Outcome again = Collect(box, replayed, c.products);
+
+    EXPECT_EQ(again.status, user.status);
+    if (redirection.empty()) {
+        EXPECT_EQ(again.out, user.out);
+    }
+    EXPECT_EQ(again.calls, user.calls);
+    EXPECT_EQ(again.products, user.products);
+    for (const auto& [name, text] : user.products)
+        EXPECT_NE(text, "<missing>") << name;
+    EXPECT_TRUE(box.Files("tmp").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfRun, Replay,
+    ::testing::Values(
+        Case{"object", {"-c", "a.c"}, {"a.doj"}},
+        Case{"assembler", {"-S", "a.c"}, {"a.s"}},
+        Case{"preprocess", {"-E", "-o", "a.i", "a.c"}, {"a.i"}},
+        Case{"library", {"-build-lib", "-o", "lib.dlb", "a.c", "b.c"}, {"lib.dlb"}},
+        Case{"executable", {"-O", "-o", "prog.dxe", "a.c", "b.c", "c.s"}, {"prog.dxe"}},
+        Case{"dependencies", {"-M", "a.c", "b.c"}, {}},
+        Case{"objects with dependency files", {"-c", "-MD", "a.c"}, {"a.doj", "a.d"}},
+        Case{"profile guided", {"-pguide-file", "guide.pgo", "-save-temps", "-o", "p.dxe", "a.c", "run.pgo"},
+             {"p.dxe", "a.s", "a.doj"}},
+        Case{"debug", {"-g", "-o", "p.dxe", "a.c"}, {"p.dxe"}},
+        Case{"no prelink", {"-no-prelink", "-o", "p.dxe", "a.c", "c.s"}, {"p.dxe"}},
+        Case{"output directory", {"-path-output", "out", "-c", "a.c", "b.c"}, {"out/a.doj", "out/b.doj"}},
+        Case{"c++", {"-c++", "-o", "p.dxe", "b.c"}, {"p.dxe"}}),
+    [](const testing::TestParamInfo<Case>& info) {
+        std::string name = info.param.title;
+        for (char& c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        }
+        return name;
+    });
+
+// Names that a shell or an option file would take apart build end to end.
+TEST(HostileNames, SourcesWithAwkwardNamesBuildEndToEnd)
+{
+    Sandbox box;
+    const Strings names = {"my file.c", "quote\"d.c", "cost$HOME.c", "100%.c", "%PATH%.c", "semi;colon.c",
+                           "pipe|x.c",  "caf\xc3\xa9.c", "amp&er.c",   "paren(1).c"};
+    Strings args = {"-o", "prog.dxe"};
+    for (const std::string& name : names) {
+        box.Write(name, "int v;\n");
+        args.push_back(name);
+    }
+    auto result = box.Run(args, Logged(box));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), names);
+    EXPECT_TRUE(box.Files("tmp").empty());
+
+    // Through option-list files as well.
+    args.push_back("-write-files");
+    args.push_back("-write-opts");
+    args.push_back("-DQ=\"a b\"");
+    auto listed = box.Run(args, Logged(box));
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), names);
+}
+
+TEST(HostileNames, LongPathsAndLeadingDashes)
+{
+    Sandbox box;
+    std::string directory = "d";
+    while (directory.size() < 300)
+        directory += "/segment_of_a_long_directory_name";
+    box.Write(directory + "/deep.c", "int deep;\n");
+    auto deep = box.Run({"-c", directory + "/deep.c"});
+    ASSERT_EQ(deep.status, 0) << deep.err;
+    EXPECT_TRUE(box.Exists("deep.doj"));
+
+    box.Write("-dash.c", "int dash;\n");
+    box.Write("b.c", "int b;\n");
+    auto relative = box.Run({"-c", "./-dash.c"});
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_TRUE(box.Exists("-dash.doj"));
+
+    // After -pass a word with a leading dash is an option for the main driver, which
+    // reports it; nothing is built and nothing is left behind.
+    auto passed = box.Run({"-pass", "-dash.c", "b.c"});
+    EXPECT_EQ(passed.status, 1);
+    EXPECT_NE(passed.err.find("Unrecognized option `-dash.c'"), std::string::npos) << passed.err;
+    EXPECT_TRUE(box.Files("tmp").empty());
+}
+
+} // namespace
