@@ -171,11 +171,15 @@ TEST(HostileNames, LongPathsAndLeadingDashes)
     ASSERT_EQ(relative.status, 0) << relative.err;
     EXPECT_TRUE(box.Exists("-dash.doj"));
 
-    // After -pass a word with a leading dash is an option for the main driver, which
-    // reports it; nothing is built and nothing is left behind.
-    auto passed = box.Run({"-pass", "-dash.c", "b.c"});
-    EXPECT_EQ(passed.status, 1);
-    EXPECT_NE(passed.err.find("Unrecognized option `-dash.c'"), std::string::npos) << passed.err;
+    // After -pass a word with a leading dash is an option for the main driver: "-dash.c"
+    // is its "-d" with the value "ash.c", which goes to the compiler; "-zz.c" is one it
+    // does not know, which ends the run before anything is built.
+    auto passed = box.Run({"-pass", "-dash.c", "-c", "b.c"}, Logged(box));
+    EXPECT_EQ(passed.status, 0) << passed.err;
+    EXPECT_NE(ToolLog(box).find(" -dash.c "), std::string::npos);
+    auto unknown = box.Run({"-pass", "-zz.c", "-c", "b.c"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("Fatal Error: Unrecognized option `-zz.c'"), std::string::npos) << unknown.err;
     EXPECT_TRUE(box.Files("tmp").empty());
 }
 
