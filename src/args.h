@@ -18,11 +18,11 @@ struct Arg : ListNode {
 
 using OptValue = std::optional<std::string_view>;
 
-// The escape specification: the escape character (backslash), then the characters
-// that must be escaped (the double quote).
+// The escape characters of command lines: the escape character (backslash), then the
+// characters that must be escaped (the double quote).
 extern const char ArgEscapeSpec[];
-// The quote specification: the quote character (double quote), then the characters
-// whose presence makes a word need quotes. Besides the characters that mean something
+// The quote characters of command lines: the quote character (double quote), then the
+// characters whose presence makes a word need quotes. Besides the characters that mean something
 // to a command interpreter it holds every white-space character, so no word is split.
 extern const char ArgQuoteSpec[];
 

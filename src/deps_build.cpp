@@ -147,6 +147,23 @@ void LinkToProduct(Node* link, int outputKind, int fromStep)
     DepCreate(link, Product(output, FILE_EXECUTABLE));
 }
 
+// What the compiler's output becomes: the assembler source the user asked for, or the
+// object (through the assembler when the compiler writes assembler source).
+void FromCompilerOutput(Node* current, const std::string& input, int outputKind)
+{
+    if (outputKind == OUTPUT_NONE)
+        return;
+    if (outputKind == OUTPUT_ASSEMBLER) {
+        const std::string name = ProductName(input, "s");
+        ClashCheck(name, STAGE_PRODUCT);
+        Made(current, name, FILE_ASSEMBLER, STAGE_PRODUCT, 0);
+        return;
+    }
+    if (Generate == GENERATE_ASSEMBLER)
+        current = AssemblerOutput(current, input);
+    ObjectOf(current, input, outputKind);
+}
+
 bool IsLinkItem(const std::string& name)
 {
     return !name.empty() && (name[0] == '-' || name[0] == '+');
@@ -175,36 +192,13 @@ void BuildNodes(const std::string& input, int outputKind)
             Made(source, name, FILE_INTERMEDIATE, STAGE_PRODUCT, 0);
             return;
         }
-        Node* current = CompilerOutput(source, input, Generate == GENERATE_C);
-        if (outputKind == OUTPUT_NONE)
-            return;
-        if (outputKind == OUTPUT_ASSEMBLER) {
-            const std::string name = ProductName(input, "s");
-            ClashCheck(name, STAGE_PRODUCT);
-            Made(current, name, FILE_ASSEMBLER, STAGE_PRODUCT, 0);
-            return;
-        }
-        if (Generate == GENERATE_ASSEMBLER)
-            current = AssemblerOutput(current, input);
-        ObjectOf(current, input, outputKind);
+        FromCompilerOutput(CompilerOutput(source, input, Generate == GENERATE_C), input, outputKind);
         return;
     }
     case FILE_INTERMEDIATE:
-    case FILE_PREPROCESSED: {
-        Node* current = NodeCreate(input, kind, STAGE_COMPILE, 0);
-        if (outputKind == OUTPUT_NONE)
-            return;
-        if (outputKind == OUTPUT_ASSEMBLER) {
-            const std::string name = ProductName(input, "s");
-            ClashCheck(name, STAGE_PRODUCT);
-            Made(current, name, FILE_ASSEMBLER, STAGE_PRODUCT, 0);
-            return;
-        }
-        if (Generate == GENERATE_ASSEMBLER)
-            current = AssemblerOutput(current, input);
-        ObjectOf(current, input, outputKind);
+    case FILE_PREPROCESSED:
+        FromCompilerOutput(NodeCreate(input, kind, STAGE_COMPILE, 0), input, outputKind);
         return;
-    }
     case FILE_ASSEMBLER: {
         if (outputKind == OUTPUT_PREPROCESSED) {
             NodeCreate(input, FILE_ASSEMBLER, STAGE_COMPILE, 0);

@@ -238,12 +238,15 @@ private:
     unsigned long line_ = 1;
 };
 
-// Reads a whole file; nothing when it cannot be opened or read (reported, level 2).
-std::optional<std::string> ReadWholeFile(const std::string& fileName)
+} // namespace
+
+std::optional<std::string> FileContents(std::string_view fileName, bool reportOpenFailure)
 {
-    FILE* file = HostOpenFile(fileName, "rb");
+    const std::string name(fileName);
+    FILE* file = HostOpenFile(name, "rb");
     if (!file) {
-        Error(LEVEL_CLIB, fileName);
+        if (reportOpenFailure)
+            Error(LEVEL_CLIB, name);
         return std::nullopt;
     }
     std::string text;
@@ -257,17 +260,15 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName)
     if (std::fclose(file) != 0 || failed) {
         if (failed)
             errno = readError;
-        Error(LEVEL_CLIB, fileName);
+        Error(LEVEL_CLIB, name);
     }
     return text;
 }
 
-} // namespace
-
 std::vector<std::string> FileRead(std::string_view fileName, List* deferred)
 {
     const std::string name(fileName);
-    std::optional<std::string> text = ReadWholeFile(name);
+    std::optional<std::string> text = FileContents(name, true);
     if (!text)
         return {};
     return Tokenizer(*text, deferred, &name).Run();
@@ -291,8 +292,7 @@ std::vector<std::string> FileReadVar(const char* variable, List* deferred)
 
 int FileReadSDE(std::string_view fileName, List& result)
 {
-    const std::string name(fileName);
-    std::optional<std::string> text = ReadWholeFile(name);
+    std::optional<std::string> text = FileContents(fileName, true);
     if (!text)
         return 0;
     int entries = 0;

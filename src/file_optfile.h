@@ -4,11 +4,17 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "list.h"
+
+// The whole contents of a file. A file that cannot be opened gives nothing, reported
+// (level 2) when `reportOpenFailure` is set; a read or close failure is reported and
+// what was read is returned.
+std::optional<std::string> FileContents(std::string_view fileName, bool reportOpenFailure);
 
 // Reads an option file into words; the words switched away by a '|' go to `deferred`
 // (when not null). A file that cannot be opened is an error (level 2) and gives no words.

@@ -24,22 +24,10 @@ std::optional<std::vector<std::string>> ReadLines(std::string_view fileName)
 {
     if (FileDirectory(fileName))
         return std::nullopt;
-    const std::string name(fileName);
-    FILE* file = HostOpenFile(name, "rb");
-    if (!file)
+    const std::optional<std::string> contents = FileContents(fileName, false);
+    if (!contents)
         return std::nullopt;
-    std::string text;
-    char buffer[65536];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, count);
-    const bool failed = std::ferror(file) != 0;
-    const int readError = errno;
-    if (std::fclose(file) != 0 || failed) {
-        if (failed)
-            errno = readError;
-        Error(LEVEL_CLIB, name);
-    }
+    const std::string& text = *contents;
 
     std::vector<std::string> lines;
     std::size_t start = 0;
