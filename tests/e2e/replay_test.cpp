@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "build_support.h"
 
@@ -18,6 +19,12 @@ struct Case {
     Strings user;      // the user's command line
     Strings products;  // the files it makes
 };
+
+// Cases are shown by their titles.
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.title;
+}
 
 void WriteInputs(const Sandbox& box)
 {
