@@ -1,0 +1,89 @@
+// What many unit tests share: argument lists that free themselves, the names of a list,
+// captured standard error, and a private directory for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "args.h"
+#include "host/host.h"
+
+using Words = std::vector<std::string>;
+
+struct ArgList : List {
+    ArgList() = default;
+    ArgList(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            ArgAddTail(*this, name);
+    }
+    ~ArgList() { ArgFreeList(*this); }
+};
+
+inline Words NamesOf(const List& list)
+{
+    Words names;
+    for (Arg* arg = ArgFirst(list); arg; arg = ArgNext(arg))
+        names.push_back(arg->name);
+    return names;
+}
+
+// Standard error of any piece of work.
+template <typename Work>
+std::string Stderr(Work work)
+{
+    testing::internal::CaptureStderr();
+    work();
+    return testing::internal::GetCapturedStderr();
+}
+
+class TempDirTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        dir_ = std::filesystem::path(testing::TempDir()) / ("cctrvx_" + std::to_string(random()));
+        std::filesystem::create_directories(dir_);
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // Writes a file in the private directory, making its directories; returns its host path.
+    std::string MakeFile(const std::string& name, const std::string& text = "") const
+    {
+        const std::filesystem::path file = dir_ / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+        return file.string();
+    }
+
+    std::string MakeDir(const std::string& name) const
+    {
+        std::filesystem::create_directories(dir_ / name);
+        return (dir_ / name).string();
+    }
+
+    std::string Read(const std::string& name) const
+    {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::string Missing(const std::string& name) const { return (dir_ / name).string(); }
+
+    // A name in the private directory as the driver writes it.
+    std::string Name(const std::string& name) const { return HostName((dir_ / name).string()); }
+
+    std::filesystem::path dir_;
+};
