@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <set>
 
 #include "machine.h"
 
@@ -12,89 +13,69 @@ namespace {
 using MachineChecks = OptionFixture;
 using MachineOptionSets = OptionFixture;
 
-// Value checks ------------------------------------------------------------------------
-
-struct Integer {
-    std::string text;
-    int consumed;
-    long value;
-    std::string warning; // empty: none
-};
-
-std::string Overflow(const char* sign, const std::string& text)
+Words Joined(Words first, const Words& second)
 {
-    return std::string(sign) + " number overflow in `" + text + "'";
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
+
+// Value checks ------------------------------------------------------------------------
 
 TEST_F(MachineChecks, Integers)
 {
-    const std::string ones31 = "0b" + std::string(31, '1');
-    const std::string power31 = "1" + std::string(31, '0');
-    const std::string negativeOnes40 = "-0b" + std::string(40, '1');
-    const std::string negativeOnes70 = "-0b" + std::string(70, '1');
-    const Integer cases[] = {
-        {"0x1F", 4, 31, ""},
-        {"-0b101", 6, -5, ""},
-        {"0b101", 5, 5, ""},
-        {"0B11", 4, 3, ""},
-        {"0b12", 3, 1, ""},
-        {"0b", 2, 0, ""},
-        {"12abc", 2, 12, ""},
-        {"010", 3, 8, ""},
-        {"-12", 3, -12, ""},
-        {"+7", 2, 7, ""},
-        {"", 0, 0, ""},
-        {"abc", 0, 0, ""},
-        {"2147483647", 10, INT_MAX, ""},
-        {"-2147483648", 11, INT_MIN, ""},
-        {ones31, 33, INT_MAX, ""},
-        {"-0b" + power31, 35, INT_MIN, ""},
+    const std::string ones31 = "0b" + std::string(31, '1'), power31 = "1" + std::string(31, '0');
+    const struct {
+        std::string text;
+        int consumed;
+        long value;
+        const char* overflow; // the sign named by the overflow warning, if any
+    } cases[] = {
+        {"0x1F", 4, 31, nullptr}, {"-0b101", 6, -5, nullptr}, {"0b101", 5, 5, nullptr}, {"0B11", 4, 3, nullptr},
+        {"0b12", 3, 1, nullptr},  {"0b", 2, 0, nullptr},      {"12abc", 2, 12, nullptr}, {"010", 3, 8, nullptr},
+        {"-12", 3, -12, nullptr}, {"+7", 2, 7, nullptr},      {"", 0, 0, nullptr},       {"abc", 0, 0, nullptr},
+        {"2147483647", 10, INT_MAX, nullptr}, {"-2147483648", 11, INT_MIN, nullptr},
+        {ones31, 33, INT_MAX, nullptr},       {"-0b" + power31, 35, INT_MIN, nullptr},
         // Every number is a 32-bit value, on any host.
-        {"99999999999", 11, INT_MAX, Overflow("Positive", "99999999999")},
-        {"2147483648", 10, INT_MAX, Overflow("Positive", "2147483648")},
-        {"0x80000000", 10, INT_MAX, Overflow("Positive", "0x80000000")},
-        {"0b" + power31, 34, INT_MAX, Overflow("Positive", "0b" + power31)},
-        {"-99999999999", 12, INT_MIN, Overflow("Negative", "-99999999999")},
-        {"-2147483649", 11, INT_MIN, Overflow("Negative", "-2147483649")},
-        {"99999999999999999999999", 23, INT_MAX, Overflow("Positive", "99999999999999999999999")},
-        {"-99999999999999999999999", 24, INT_MIN, Overflow("Negative", "-99999999999999999999999")},
+        {"99999999999", 11, INT_MAX, "Positive"},  {"2147483648", 10, INT_MAX, "Positive"},
+        {"0x80000000", 10, INT_MAX, "Positive"},   {"0b" + power31, 34, INT_MAX, "Positive"},
+        {"-99999999999", 12, INT_MIN, "Negative"}, {"-2147483649", 11, INT_MIN, "Negative"},
+        {"99999999999999999999999", 23, INT_MAX, "Positive"},
+        {"-99999999999999999999999", 24, INT_MIN, "Negative"},
         // A negative binary number that overflows is the most negative one.
-        {negativeOnes40, 43, INT_MIN, Overflow("Negative", negativeOnes40)},
-        {negativeOnes70, 73, INT_MIN, Overflow("Negative", negativeOnes70)},
+        {"-0b" + std::string(40, '1'), 43, INT_MIN, "Negative"},
+        {"-0b" + std::string(70, '1'), 73, INT_MIN, "Negative"},
     };
-    for (const Integer& test : cases) {
+    for (const auto& test : cases) {
         long value = 12345;
         int consumed = -1;
-        const std::string errors = Stderr([&] { consumed = CheckInteger(test.text, value); });
+        EXPECT_EQ(Stderr([&] { consumed = CheckInteger(test.text, value); }),
+                  test.overflow ? Warning(std::string(test.overflow) + " number overflow in `" + test.text + "'") : "")
+            << test.text;
         EXPECT_EQ(consumed, test.consumed) << test.text;
         EXPECT_EQ(value, test.value) << test.text;
-        EXPECT_EQ(errors, test.warning.empty() ? "" : Warning(test.warning)) << test.text;
     }
     EXPECT_EQ(ErrorNum, 0u);
 }
 
 TEST_F(MachineChecks, FloatingPointNumbers)
 {
-    struct Float {
+    const struct {
         const char* text;
         int consumed;
         const char* warning;
-    };
-    const Float cases[] = {
-        {"1.5", 3, nullptr},
-        {"2.5x", 3, nullptr},
-        {"inf", 3, nullptr},
+    } cases[] = {
+        {"1.5", 3, nullptr}, {"2.5x", 3, nullptr}, {"inf", 3, nullptr},
         {"1e999", 5, "floating point number overflow in `1e999'"},
         {"-1e999", 6, "floating point number overflow in `-1e999'"},
         {"1e-999", 6, "floating point number underflow in `1e-999'"},
         {"abc", 0, "invalid floating point number `abc'"},
     };
-    for (const Float& test : cases) {
+    for (const auto& test : cases) {
         double value = 0;
         int consumed = -1;
-        const std::string errors = Stderr([&] { consumed = CheckFloat(test.text, value); });
+        EXPECT_EQ(Stderr([&] { consumed = CheckFloat(test.text, value); }), test.warning ? Warning(test.warning) : "")
+            << test.text;
         EXPECT_EQ(consumed, test.consumed) << test.text;
-        EXPECT_EQ(errors, test.warning ? Warning(test.warning) : "") << test.text;
     }
     double value = 0;
     CheckFloat("1.5", value);
@@ -105,12 +86,9 @@ TEST_F(MachineChecks, FloatingPointNumbers)
 
 TEST_F(MachineChecks, IdentifiersAndRegisters)
 {
-    EXPECT_EQ(CheckIdentifier("_x9("), 3);
-    EXPECT_EQ(CheckIdentifier("9x"), 0);
-    EXPECT_EQ(CheckIdentifier(""), 0);
-    EXPECT_EQ(CheckIdentifier("a-b"), 1);
-    EXPECT_EQ(CheckIdentifier("Abc_19"), 6);
-
+    const std::pair<const char*, int> identifiers[] = {{"_x9(", 3}, {"9x", 0}, {"", 0}, {"a-b", 1}, {"Abc_19", 6}};
+    for (const auto& [text, length] : identifiers)
+        EXPECT_EQ(CheckIdentifier(text), length) << text;
     EXPECT_EQ(CheckRegister("m3"), 0);
     EXPECT_EQ(CheckRegister("M3"), 1);
     for (const char* name : {"m4", "m", "m3 ", "", "m33", "R3"})
@@ -141,123 +119,82 @@ TEST_F(MachineChecks, MacroSetsFollowTheStrictMode)
 
 // Option sets ---------------------------------------------------------------------------
 
-TEST_F(MachineOptionSets, LanguageDefaultsToCWithExtensions)
+TEST_F(MachineOptionSets, LanguageDefaultsToCWithExtensionsAndStandardDialectsGoWithout)
 {
-    EXPECT_EQ(Stderr([] { LanguageOptions(); }), "");
-    EXPECT_TRUE(Given(OPT_veltrix));
-    EXPECT_TRUE(Given(OPT_extra_keywords));
+    const struct {
+        Words options;
+        bool veltrix, extraKeywords, noExtraKeywords;
+    } cases[] = {
+        {{}, true, true, false},           {{"-ansi"}, false, false, true}, {{"-traditional"}, false, false, true},
+        {{"-ansi-c++"}, false, false, true}, {{"-c++"}, false, true, false},
+        // The user's own choice stands, without a duplicate.
+        {{"-ansi", "-extra-keywords"}, false, true, false},
+    };
+    for (const auto& test : cases) {
+        Reset();
+        EXPECT_EQ(Run(test.options), "");
+        EXPECT_EQ(Stderr([] { LanguageOptions(); }), "");
+        const std::string options = ::testing::PrintToString(test.options);
+        EXPECT_EQ(Given(OPT_veltrix), test.veltrix) << options;
+        EXPECT_EQ(Given(OPT_extra_keywords), test.extraKeywords) << options;
+        EXPECT_EQ(Given(OPT_no_extra_keywords), test.noExtraKeywords) << options;
+    }
+    Reset();
+    LanguageOptions();
     EXPECT_EQ(Names(LIST_PENDING), (Words{"-veltrix"}));
     // Added options are not the user's words.
     EXPECT_EQ(ArgLists[LIST_ECHO].count, 0u);
 }
 
-TEST_F(MachineOptionSets, StandardDialectsGoWithoutExtraKeywords)
-{
-    for (const char* dialect : {"-ansi", "-traditional", "-ansi-c++"}) {
-        Reset();
-        EXPECT_EQ(Run({dialect}), "");
-        EXPECT_EQ(Stderr([] { LanguageOptions(); }), "") << dialect;
-        EXPECT_FALSE(Given(OPT_veltrix)) << dialect;
-        EXPECT_FALSE(Given(OPT_extra_keywords)) << dialect;
-        EXPECT_TRUE(Given(OPT_no_extra_keywords)) << dialect;
-    }
-    Reset();
-    EXPECT_EQ(Run({"-c++"}), "");
-    LanguageOptions();
-    EXPECT_FALSE(Given(OPT_veltrix));
-    EXPECT_TRUE(Given(OPT_extra_keywords));
-
-    // The user's own choice stands, without a duplicate.
-    Reset();
-    EXPECT_EQ(Run({"-ansi", "-extra-keywords"}), "");
-    EXPECT_EQ(Stderr([] { LanguageOptions(); }), "");
-    EXPECT_FALSE(Given(OPT_no_extra_keywords));
-}
-
-// The translation queued under -O, and the speed/size option of the code generator.
-struct Optimisation {
-    Words options;
-    std::string translation;
-    Words codegen;
-    std::string warnings;
-};
-
 TEST_F(MachineOptionSets, OptimisationLevelAndTranslation)
 {
+    // The translation queued under -O is --kfront(d)|+K<level>(d)|--<asm>(d)|-convert_commons(i),
+    // with --process_asm under -compact; the code generator's list follows.
     const std::string noInline = Warning("Disabling inlining prevents any high-level optimizations");
-    const Optimisation cases[] = {
-        {{}, "--kfront(d)|+K1(d)|--no_process_asm(d)|-convert_commons(i)", {"-opt_speed_vs_size=100"}, ""},
-        {{"-O"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-treat_const_as_readonly", "-opt_speed_vs_size=100"},
-         ""},
-        {{"-O", "-c++"}, "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)", {"-opt_speed_vs_size=100"}, ""},
-        {{"-O", "-const-read-write"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-opt_speed_vs_size=100"},
-         ""},
+    const std::string readOnly = "-treat_const_as_readonly", speed = "-opt_speed_vs_size=100";
+    const struct {
+        Words options;
+        char level;
+        Words codegen;
+        std::string warnings;
+    } cases[] = {
+        {{}, '1', {speed}, ""},
+        {{"-O"}, '2', {readOnly, speed}, ""},
+        {{"-O", "-c++"}, '2', {speed}, ""},
+        {{"-O", "-const-read-write"}, '2', {speed}, ""},
         // -O1 and -ipa raise the level only after the read-only decision.
-        {{"-O1"}, "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)", {"-opt_speed_vs_size=100"}, ""},
-        {{"-ipa"}, "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)", {"-opt_speed_vs_size=100"}, ""},
-        {{"-Os"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-treat_const_as_readonly", "-opt_speed_vs_size=0"},
-         ""},
-        {{"-Ot", "-compact"},
-         "--kfront(d)|+K2(d)|--process_asm(d)|-convert_commons(i)",
-         {"-treat_const_as_readonly", "-opt_speed_vs_size=100"},
-         ""},
-        {{"-Ofp"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-3offset_FP", "-treat_const_as_readonly", "-opt_speed_vs_size=100"},
-         ""},
-        {{"-Oz", "-Ox"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-3low64k", "-3safe_halfs", "-treat_const_as_readonly", "-opt_speed_vs_size=100"},
-         ""},
-        {{"-no-inline", "-O"},
-         "--kfront(d)|+K0(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-treat_const_as_readonly", "-opt_speed_vs_size=100"},
-         noInline},
-        {{"-no-inline"}, "--kfront(d)|+K0(d)|--no_process_asm(d)|-convert_commons(i)", {"-opt_speed_vs_size=100"},
-         noInline},
+        {{"-O1"}, '2', {speed}, ""},
+        {{"-ipa"}, '2', {speed}, ""},
+        {{"-Os"}, '2', {readOnly, "-opt_speed_vs_size=0"}, ""},
+        {{"-Ot", "-compact"}, '2', {readOnly, speed}, ""},
+        {{"-Ofp"}, '2', {"-3offset_FP", readOnly, speed}, ""},
+        {{"-Oz", "-Ox"}, '2', {"-3low64k", "-3safe_halfs", readOnly, speed}, ""},
+        {{"-no-inline", "-O"}, '0', {readOnly, speed}, noInline},
+        {{"-no-inline"}, '0', {speed}, noInline},
         // The user's -Ov supplies the speed/size option.
-        {{"-Os", "-Ov", "30"},
-         "--kfront(d)|+K2(d)|--no_process_asm(d)|-convert_commons(i)",
-         {"-O", "-treat_const_as_readonly"},
-         ""},
+        {{"-Os", "-Ov", "30"}, '2', {"-O", readOnly}, ""},
     };
-    for (const Optimisation& test : cases) {
+    for (const auto& test : cases) {
+        const std::string options = ::testing::PrintToString(test.options);
+        const bool compact = std::count(test.options.begin(), test.options.end(), "-compact") > 0;
         Reset();
-        EXPECT_EQ(Run(test.options), "") << ::testing::PrintToString(test.options);
+        EXPECT_EQ(Run(test.options), "") << options;
         ArgFreeList(ArgLists[LIST_PENDING]);
-        EXPECT_EQ(Stderr([] { OptimizeOptions(); }), test.warnings) << ::testing::PrintToString(test.options);
-        EXPECT_EQ(Entries(LIST_PENDING), (Words{"-O=" + test.translation})) << ::testing::PrintToString(test.options);
-        EXPECT_EQ(Names(LIST_CODEGEN), test.codegen) << ::testing::PrintToString(test.options);
+        EXPECT_EQ(Stderr([] { OptimizeOptions(); }), test.warnings) << options;
+        EXPECT_EQ(Entries(LIST_PENDING), (Words{std::string("-O=--kfront(d)|+K") + test.level + "(d)|--" +
+                                                (compact ? "" : "no_") + "process_asm(d)|-convert_commons(i)"}))
+            << options;
+        EXPECT_EQ(Names(LIST_CODEGEN), test.codegen) << options;
     }
-}
 
-TEST_F(MachineOptionSets, ProfileDataLowersTheSpeedPreference)
-{
+    // Profile data lowers the speed preference.
+    Reset();
     ArgAddTail(ArgLists[LIST_PROFILE_DATA], "run.pgo");
     OptimizeOptions();
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-opt_speed_vs_size=50"}));
 }
 
-TEST_F(MachineOptionSets, OptimisingForTheFramePointerDropsTheDebuggingRequest)
-{
-    // -g and -Ofp exclude each other as options; the set clears both debugging flags
-    // whatever set them.
-    EXPECT_EQ(Run({"-Ofp"}), "");
-    OptionTable[OPT_g] = OptionTable[OPT_debug_types] = 1;
-    OptimizeOptions();
-    EXPECT_FALSE(Given(OPT_g));
-    EXPECT_FALSE(Given(OPT_debug_types));
-    PlatformOptions();
-    EXPECT_FALSE(Given(OPT_no_inline));
-}
-
-TEST_F(MachineOptionSets, TheUsersSpeedVersusSizeIsTheOnlyOne)
+TEST_F(MachineOptionSets, TheUsersSpeedVersusSizeIsTheOnlyOneAndFramePointerDropsDebugging)
 {
     EXPECT_EQ(Run({"-Os", "-Ov", "30"}), "");
     OptimizeOptions();
@@ -265,13 +202,22 @@ TEST_F(MachineOptionSets, TheUsersSpeedVersusSizeIsTheOnlyOne)
     EXPECT_EQ(Names(LIST_CODEGEN),
               (Words{"-O", "-treat_const_as_readonly", "-opt_speed_vs_size=30", "-convert_commons"}));
     EXPECT_EQ(Names(LIST_DRIVER), (Words{"--kfront", "+K2", "--no_process_asm"}));
+
+    // -g and -Ofp exclude each other as options; the set clears both debugging flags
+    // whatever set them.
+    Reset();
+    EXPECT_EQ(Run({"-Ofp"}), "");
+    OptionTable[OPT_g] = OptionTable[OPT_debug_types] = 1;
+    OptimizeOptions();
+    EXPECT_FALSE(Given(OPT_g) || Given(OPT_debug_types));
+    PlatformOptions();
+    EXPECT_FALSE(Given(OPT_no_inline));
 }
 
-TEST_F(MachineOptionSets, PlatformDefaults)
+TEST_F(MachineOptionSets, PlatformDefaultsAndProfilingMacrosForTheLinker)
 {
     EXPECT_EQ(Stderr([] { PlatformOptions(); }), "");
-    EXPECT_TRUE(Given(OPT_signed_char));
-    EXPECT_TRUE(Given(OPT_jcs2l));
+    EXPECT_TRUE(Given(OPT_signed_char) && Given(OPT_jcs2l));
     EXPECT_FALSE(Given(OPT_no_inline));
     EXPECT_EQ(Names(LIST_PENDING), (Words{"-signed-char", "-jcs2l"}));
     EXPECT_EQ(ArgLists[LIST_LINKER].count, 0u);
@@ -279,27 +225,33 @@ TEST_F(MachineOptionSets, PlatformDefaults)
     Reset();
     EXPECT_EQ(Run({"-signed-bitfield", "-no-jcs2l"}), "");
     PlatformOptions();
-    EXPECT_FALSE(Given(OPT_signed_char));
-    EXPECT_FALSE(Given(OPT_jcs2l));
+    EXPECT_FALSE(Given(OPT_signed_char) || Given(OPT_jcs2l));
+
+    const std::pair<Words, Words> profiling[] = {
+        {{"-p1"}, {"-MDUSE_PROFILER1"}}, {{"-p2"}, {"-MDUSE_PROFILER2"}}, {{"-p"}, {"-MDUSE_PROFILER"}},
+        {{"-p", "-Oz", "-pg"}, {"-MDLOW64K", "-MDUSE_PROFGUIDE"}},
+    };
+    for (const auto& [options, linker] : profiling) {
+        Reset();
+        EXPECT_EQ(Run(options), options.size() > 1 ? Warning("Option `-pg' conflicts with `-p'") : "");
+        PlatformOptions();
+        EXPECT_EQ(Names(LIST_LINKER), linker) << options[0];
+    }
 }
 
 TEST_F(MachineOptionSets, DebuggingWithoutOptimisationTurnsInliningOff)
 {
-    struct Case {
-        Words options;
-        bool noInline;
+    const std::pair<Words, bool> cases[] = {
+        {{"-g"}, true},          {{"-g", "-Ot"}, true},      {{"-g", "-O"}, false},
+        {{"-g", "-O0"}, false},  {{"-g", "-inline"}, false}, {{"-g", "-ipa"}, false},
+        {{"-g", "-Os"}, false},  {{"-g", "-debug-types"}, false}, {{"-debug-types"}, false},
     };
-    const Case cases[] = {
-        {{"-g"}, true},           {{"-g", "-Ot"}, true},       {{"-g", "-O"}, false},
-        {{"-g", "-O0"}, false},   {{"-g", "-inline"}, false},  {{"-g", "-ipa"}, false},
-        {{"-g", "-Os"}, false},   {{"-g", "-debug-types"}, false}, {{"-debug-types"}, false},
-    };
-    for (const Case& test : cases) {
+    for (const auto& [options, noInline] : cases) {
         Reset();
-        EXPECT_EQ(Run(test.options), "");
+        EXPECT_EQ(Run(options), "");
         OptimizeOptions();
-        EXPECT_EQ(Stderr([] { PlatformOptions(); }), "") << ::testing::PrintToString(test.options);
-        EXPECT_EQ(Given(OPT_no_inline), test.noInline) << ::testing::PrintToString(test.options);
+        EXPECT_EQ(Stderr([] { PlatformOptions(); }), "") << ::testing::PrintToString(options);
+        EXPECT_EQ(Given(OPT_no_inline), noInline) << ::testing::PrintToString(options);
     }
 }
 
@@ -314,57 +266,34 @@ TEST_F(MachineOptionSets, ASetNeverRepeatsTheUsersOwnOption)
     EXPECT_EQ(Names(LIST_PENDING), (Words{"-g", "-no-inline", "-jcs2l", "-signed-char", "-veltrix"}));
 }
 
-TEST_F(MachineOptionSets, ProfilingAndSmallMemoryMacrosForTheLinker)
-{
-    EXPECT_EQ(Run({"-p", "-Oz", "-pg"}), Warning("Option `-pg' conflicts with `-p'"));
-    PlatformOptions();
-    EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDLOW64K", "-MDUSE_PROFGUIDE"}));
-    Reset();
-    EXPECT_EQ(Run({"-p1"}), "");
-    PlatformOptions();
-    EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDUSE_PROFILER1"}));
-    Reset();
-    EXPECT_EQ(Run({"-p2"}), "");
-    PlatformOptions();
-    EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDUSE_PROFILER2"}));
-    Reset();
-    EXPECT_EQ(Run({"-p"}), "");
-    PlatformOptions();
-    EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDUSE_PROFILER"}));
-}
-
 TEST_F(MachineOptionSets, AProcessorFileAndItsMacro)
 {
-    StrSet(FileLocs[LOC_INSTALL], Win(dir_.string()));
     MakeFile("System/foo.ini");
     MakeFile("System/9abc.ini");
     MakeFile("System/a-b.ini");
-    const std::string path = Win((dir_ / "System/foo.ini").string());
-
-    EXPECT_EQ(Run({"-proc", "foo", "-signed-char", "-jcs2l"}), "");
-    EXPECT_EQ(Stderr([] { PlatformOptions(); }), "");
+    auto platform = [&](const Words& options) {
+        Reset();
+        StrSet(FileLocs[LOC_INSTALL], Win(dir_.string()));
+        EXPECT_EQ(Run(options), "");
+        return Stderr([] { PlatformOptions(); });
+    };
+    EXPECT_EQ(platform({"-proc", "foo", "-signed-char", "-jcs2l"}), "");
     EXPECT_EQ(Names(LIST_ASSEMBLER), (Words{"-proc", "foo"}));
     EXPECT_EQ(Names(LIST_LINKER), (Words{"-proc", "foo"}));
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-signed-char=--signed_chars(d)", "-jcs2l=-jcs2l+(l)", "--proc=" + path}));
+    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-signed-char=--signed_chars(d)", "-jcs2l=-jcs2l+(l)",
+                                            "--proc=" + Win((dir_ / "System/foo.ini").string())}));
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"__foo__=1"}));
 
     for (const char* processor : {"9abc", "a-b"}) {
-        Reset();
-        StrSet(FileLocs[LOC_INSTALL], Win(dir_.string()));
-        EXPECT_EQ(Run({"-proc", processor}), "");
-        PlatformOptions();
+        platform({"-proc", processor});
         EXPECT_EQ(Names(LIST_ASSEMBLER), (Words{"-proc", processor}));
         EXPECT_EQ(ArgLists[LIST_MACROS].count, 0u) << processor;
     }
 
-    Reset();
-    StrSet(FileLocs[LOC_INSTALL], Win(dir_.string()));
-    EXPECT_EQ(Run({"-proc", "bar"}), "");
     const std::string missing = Win((dir_ / "System/bar.ini").string());
-    EXPECT_EQ(Stderr([] { PlatformOptions(); }), Failure("`" + missing + "' does not exist"));
+    EXPECT_EQ(platform({"-proc", "bar"}), Failure("`" + missing + "' does not exist"));
     EXPECT_EQ(ArgLists[LIST_ASSEMBLER].count, 0u);
     EXPECT_EQ(ArgLocateNextOpt(ArgLists[LIST_PENDING], "--proc="), nullptr);
-
     // Missing files not reported: the processor is passed on all the same.
     ReportMissing = 0;
     PlatformOptions();
@@ -381,23 +310,20 @@ protected:
         Reset();
         StrSet(FileLocs[LOC_INSTALL], Win(dir_.string()));
         std::string errors = Run(options);
-        errors += Stderr([] {
-            LanguageOptions();
-            DefaultLists();
-        });
-        return errors;
+        return errors + Stderr([] {
+                   LanguageOptions();
+                   DefaultLists();
+               });
     }
 };
 
-const Words KeywordMacros = {"asm=__asm",      "inline=__inline", "bool=__bool", "false=__false",
-                             "true=__true",    "restrict=__restrict", "dm=__dm", "pm=__pm",
-                             "bank=__bank",    "segment=__segment", "section=__section"};
-
-Words Joined(Words first, const Words& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
+const Words KeywordMacros = {"asm=__asm",  "inline=__inline",     "bool=__bool", "false=__false",
+                             "true=__true", "restrict=__restrict", "dm=__dm",     "pm=__pm",
+                             "bank=__bank", "segment=__segment",   "section=__section"};
+const Words KeywordNames = {"asm", "inline", "bool", "false", "true", "restrict", "dm", "pm", "bank", "segment",
+                            "section"};
+// The first predefined macros of every run without -no-defs or -no-std-def.
+const Words Standard = {"__ZCC__", "_LANGUAGE_C", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG"};
 
 TEST_F(MachineDefaultLists, NoOptionsAtAll)
 {
@@ -413,28 +339,39 @@ TEST_F(MachineDefaultLists, NoOptionsAtAll)
     EXPECT_EQ(Names(LIST_ASSEMBLER), (Words{"-63832"}));
     EXPECT_EQ(Names(LIST_LINKER), (Words{"-DKDSP-63832"}));
     // No default directories under an install directory that has none.
-    EXPECT_EQ(ArgLists[LIST_SYS_INCLUDE_DIRS].count, 0u);
-    EXPECT_EQ(ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
+    EXPECT_EQ(ArgLists[LIST_SYS_INCLUDE_DIRS].count + ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
 }
 
-TEST_F(MachineDefaultLists, StrictModes)
+TEST_F(MachineDefaultLists, StrictModesDialectsAndProcessors)
 {
-    EXPECT_EQ(Defaults({"-pedantic"}), "");
-    EXPECT_EQ(Names(LIST_MACROS), Joined({"__ZCC__", "_LANGUAGE_C", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG",
-                                          "__KDSPTARVEX__", "__KDSP63832__"},
-                                         Words{"asm", "inline", "bool", "false", "true", "restrict", "dm", "pm",
-                                               "bank", "segment", "section"}));
-
-    EXPECT_EQ(Defaults({"-ansi", "-pedantic"}), "");
-    EXPECT_EQ(Names(LIST_MACROS), (Words{"__ZCC__", "_LANGUAGE_C", "__STRICT_ANSI__", "__DOUBLES_ARE_FLOATS__",
-                                         "_NO_LONGLONG", "__KDSPTARVEX__", "__KDSP63832__"}));
-    EXPECT_EQ(Defaults({"-ansi"}), "");
-    EXPECT_EQ(ArgLocateNext(ArgLists[LIST_MACROS], "__STRICT_ANSI__"), nullptr);
-    EXPECT_EQ(ArgLocateNext(ArgLists[LIST_MACROS], "__VELTRIX_EXTENSIONS__"), nullptr);
-    EXPECT_NE(ArgLocateNext(ArgLists[LIST_MACROS], "KDSPTARVEX"), nullptr);
+    const std::pair<Words, Words> cases[] = {
+        {{"-pedantic"}, Joined(Joined(Standard, {"__KDSPTARVEX__", "__KDSP63832__"}), KeywordNames)},
+        {{"-ansi", "-pedantic"},
+         {"__ZCC__", "_LANGUAGE_C", "__STRICT_ANSI__", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG", "__KDSPTARVEX__",
+          "__KDSP63832__"}},
+        {{"-ansi"}, Joined(Standard, {"KDSPTARVEX", "__KDSPTARVEX__", "KDSP63832", "__KDSP63832__"})},
+        {{"-63835", "-no-extra-keywords"},
+         Joined(Standard, {"__VELTRIX_EXTENSIONS__", "KDSPTARVEX", "__KDSPTARVEX__", "KDSP63835", "__KDSP63835__"})},
+        // Another processor: its macro comes from its processor file, not from here.
+        {{"-proc", "other", "-no-extra-keywords"}, Joined(Standard, {"__VELTRIX_EXTENSIONS__"})},
+        {{"-no-std-ass"}, Joined(Standard, KeywordNames)},
+        {{"-no-std-def", "-no-extra-keywords"}, {}},
+    };
+    for (const auto& [options, macros] : cases) {
+        EXPECT_EQ(Defaults(options), "");
+        EXPECT_EQ(Names(LIST_MACROS), macros) << ::testing::PrintToString(options);
+        if (options[0] == "-63835" || options[0] == "-proc") {
+            EXPECT_EQ(ArgLists[LIST_CODEGEN].count + ArgLists[LIST_ASSEMBLER].count, 0u);
+        }
+    }
+    EXPECT_EQ(ArgLists[LIST_ASSERTIONS].count, 4u);
+    EXPECT_EQ(Defaults({"-no-std-ass"}), "");
+    EXPECT_EQ(ArgLists[LIST_ASSERTIONS].count, 0u);
+    EXPECT_EQ(Defaults({"-proc", "other"}), "");
+    EXPECT_EQ(ArgLists[LIST_LINKER].count, 0u);
 }
 
-TEST_F(MachineDefaultLists, UserMacrosMeetThePredefinedOnes)
+TEST_F(MachineDefaultLists, UserMacrosAndAssertionsMeetThePredefinedOnes)
 {
     EXPECT_EQ(Defaults({"-U", "__ZCC__", "-D", "_NO_LONGLONG=0", "-D", "_LANGUAGE_C", "-D", "X=2", "-D", "Y",
                         "-U", "Y"}),
@@ -450,10 +387,7 @@ TEST_F(MachineDefaultLists, UserMacrosMeetThePredefinedOnes)
     // The assembler gets the user's macros that are not removed, and none of the
     // predefined ones.
     EXPECT_EQ(Names(LIST_ASSEMBLER), (Words{"-D_NO_LONGLONG=0", "-D_LANGUAGE_C=1", "-DX=2", "-63832"}));
-}
 
-TEST_F(MachineDefaultLists, UserAssertionsMeetThePredefinedOnes)
-{
     EXPECT_EQ(Defaults({"-A", "system(embedded)", "-A", "cpu", "-A", "machine(other)"}),
               Warning("Duplicate definition of predefined assertion `system' as `embedded'"));
     EXPECT_EQ(Entries(LIST_ASSERTIONS), (Words{"system=embedded", "machine=kdsptrvx", "cpu=kdsptrvx",
@@ -467,40 +401,9 @@ TEST_F(MachineDefaultLists, NoDefinitionsLeavesOnlyTheKeywordMacros)
     EXPECT_EQ(Defaults({"-no-defs", "-A", "p(x)", "-D", "X"}), "");
     EXPECT_EQ(Entries(LIST_ASSERTIONS), (Words{"p=x"}));
     EXPECT_EQ(Entries(LIST_MACROS), Joined(KeywordMacros, {"X=1"}));
-    EXPECT_EQ(ArgLists[LIST_SYS_INCLUDE_DIRS].count, 0u);
-    EXPECT_EQ(ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
+    EXPECT_EQ(ArgLists[LIST_SYS_INCLUDE_DIRS].count + ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
 
-    EXPECT_EQ(Defaults({"-no-std-ass"}), "");
-    EXPECT_EQ(ArgLists[LIST_ASSERTIONS].count, 0u);
-    EXPECT_EQ(Names(LIST_MACROS),
-              Joined({"__ZCC__", "_LANGUAGE_C", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG"},
-                     Words{"asm", "inline", "bool", "false", "true", "restrict", "dm", "pm", "bank", "segment",
-                           "section"}));
-
-    EXPECT_EQ(Defaults({"-no-std-def", "-no-extra-keywords"}), "");
-    EXPECT_EQ(ArgLists[LIST_MACROS].count, 0u);
-    EXPECT_EQ(ArgLists[LIST_ASSERTIONS].count, 4u);
-}
-
-TEST_F(MachineDefaultLists, ProcessorMacros)
-{
-    EXPECT_EQ(Defaults({"-63835", "-no-extra-keywords"}), "");
-    EXPECT_EQ(Names(LIST_MACROS), (Words{"__ZCC__", "_LANGUAGE_C", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG",
-                                         "__VELTRIX_EXTENSIONS__", "KDSPTARVEX", "__KDSPTARVEX__", "KDSP63835",
-                                         "__KDSP63835__"}));
-    EXPECT_EQ(ArgLists[LIST_CODEGEN].count, 0u);
-
-    // Another processor: its macro comes from its processor file, not from here.
-    EXPECT_EQ(Defaults({"-proc", "other", "-no-extra-keywords"}), "");
-    EXPECT_EQ(Names(LIST_MACROS), (Words{"__ZCC__", "_LANGUAGE_C", "__DOUBLES_ARE_FLOATS__", "_NO_LONGLONG",
-                                         "__VELTRIX_EXTENSIONS__"}));
-    EXPECT_EQ(ArgLists[LIST_CODEGEN].count, 0u);
-    EXPECT_EQ(ArgLists[LIST_ASSEMBLER].count, 0u);
-    EXPECT_EQ(ArgLists[LIST_LINKER].count, 0u);
-}
-
-TEST_F(MachineDefaultLists, KeywordMacrosFollowTheDialectAndTheCompiler)
-{
+    // The keyword macros follow the dialect and the compiler.
     EXPECT_EQ(Defaults({"-ansi-c++", "-extra-keywords", "-no-defs"}), "");
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"asm=__asm", "__inline=inline", "__bool=bool", "__false=false",
                                            "__true=true", "restrict=__restrict", "dm=__dm", "pm=__pm",
@@ -517,16 +420,15 @@ TEST_F(MachineDefaultLists, SystemMacrosAreQuoted)
               (Words{"__ZCC__", "_LANGUAGE_C", "__NO_BUILTIN", "__DOUBLES_ARE_FLOATS__"}));
     int system = 0;
     for (Arg* macro = ArgFirst(ArgLists[LIST_MACROS]); macro; macro = ArgNext(macro)) {
-        for (const char* name :
-             {"__HOSTNAME__", "__MACHINE__", "__SYSTEM__", "__USERNAME__", "__GROUPNAME__", "__REALNAME__"}) {
-            if (macro->name != name)
-                continue;
-            ++system;
-            const std::string& value = *macro->value;
-            ASSERT_GE(value.size(), 3u) << name;
-            EXPECT_EQ(value.front(), '"') << name;
-            EXPECT_EQ(value.back(), '"') << name;
-        }
+        if (!std::set<std::string>{"__HOSTNAME__", "__MACHINE__", "__SYSTEM__", "__USERNAME__", "__GROUPNAME__",
+                                   "__REALNAME__"}
+                 .count(macro->name))
+            continue;
+        ++system;
+        const std::string& value = *macro->value;
+        ASSERT_GE(value.size(), 3u) << macro->name;
+        EXPECT_EQ(value.front(), '"') << macro->name;
+        EXPECT_EQ(value.back(), '"') << macro->name;
     }
     EXPECT_GE(system, 1);
 }
@@ -552,13 +454,12 @@ TEST_F(MachineDefaultLists, IncludeDirectoriesForTheAssemblerAndDefaultDirectori
     EXPECT_EQ(Defaults({"-no-std-lib"}), "");
     EXPECT_EQ(ArgLists[LIST_SYS_INCLUDE_DIRS].count, 1u);
     EXPECT_EQ(ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
-}
 
-TEST_F(MachineDefaultLists, ADefaultDirectoryThatIsAFileIsAnError)
-{
+    // A default directory that is a file is an error.
+    std::filesystem::remove(dir_ / "Tarvex/lib");
     MakeFile("Tarvex/lib", "not a directory");
-    const std::string lib = Win(dir_.string()) + "\\Tarvex\\lib";
-    EXPECT_EQ(Defaults({}), Failure("`" + lib + "' is not a directory"));
+    ErrorNum = 0;
+    EXPECT_EQ(Defaults({}), Failure("`" + install + "\\Tarvex\\lib' is not a directory"));
     EXPECT_EQ(ErrorNum, 1u);
     EXPECT_EQ(ArgLists[LIST_SYS_LIB_DIRS].count, 0u);
 }

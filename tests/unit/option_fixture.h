@@ -3,39 +3,28 @@
 // and a private directory for files that options name.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "cctrvx/globals.h"
-#include "args.h"
 #include "dstring.h"
 #include "error.h"
 #include "option.h"
 #include "symtab.h"
 
-using Words = std::vector<std::string>;
-
-class OptionFixture : public ::testing::Test {
+class OptionFixture : public TempDirTest {
 protected:
     void SetUp() override
     {
+        TempDirTest::SetUp();
         Clean();
-        std::random_device random;
-        dir_ = std::filesystem::path(testing::TempDir()) / ("cctrvx_option_" + std::to_string(random()));
-        std::filesystem::create_directories(dir_);
     }
 
     void TearDown() override
     {
         Release();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        TempDirTest::TearDown();
     }
 
     // A fresh start within one test; the private directory stays.
@@ -113,22 +102,7 @@ protected:
         return result;
     }
 
-    // Standard error of any piece of work.
-    template <typename Work>
-    static std::string Stderr(Work work)
-    {
-        testing::internal::CaptureStderr();
-        work();
-        return testing::internal::GetCapturedStderr();
-    }
-
-    static Words Names(int slot)
-    {
-        Words names;
-        for (Arg* arg = ArgFirst(ArgLists[slot]); arg; arg = ArgNext(arg))
-            names.push_back(arg->name);
-        return names;
-    }
+    static Words Names(int slot) { return NamesOf(ArgLists[slot]); }
 
     // "name" for a node without a value, "name=value" for one with.
     static Words Entries(int slot)
@@ -153,24 +127,5 @@ protected:
         return path;
     }
 
-    // A file in the private directory; returns its host path.
-    std::string MakeFile(const std::string& name, const std::string& text = "")
-    {
-        const std::filesystem::path file = dir_ / name;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << text;
-        return file.string();
-    }
-
-    std::string MakeDir(const std::string& name)
-    {
-        const std::filesystem::path directory = dir_ / name;
-        std::filesystem::create_directories(directory);
-        return directory.string();
-    }
-
-    std::string Missing(const std::string& name) const { return (dir_ / name).string(); }
-
-    std::filesystem::path dir_;
     int last_ = 0;
 };
