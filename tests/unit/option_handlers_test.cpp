@@ -116,7 +116,7 @@ TEST_F(OptionHandlers, AutoInlineTakesOneFiniteNonNegativeRatio)
     EXPECT_EQ(Entries(LIST_PENDING), (Words{"-auto-inline=--inline_auto_space_time=2.00(d)"}));
 }
 
-TEST_F(OptionHandlers, ErrorLimitAndGlobalValueReplaceTheirEarlierUse)
+TEST_F(OptionHandlers, ErrorLimitsAndGlobalValue)
 {
     EXPECT_EQ(Run({"-Werror-limit", "3", "-val-global", "x"}), "");
     EXPECT_EQ(Run({"-Werror-limit=0x10", "-val-global=y"}),
@@ -128,6 +128,16 @@ TEST_F(OptionHandlers, ErrorLimitAndGlobalValueReplaceTheirEarlierUse)
                   Failure("Missing argument for option `-val-global'"));
     ProcessOptions();
     EXPECT_EQ(Names(LIST_DRIVER), (Words{"--error_limit=16", "--val-global=y"}));
+
+    // The driver's own limit.
+    EXPECT_EQ(Run({"-Wdriver-limit", "5"}), "");
+    EXPECT_EQ(ErrorMax, 5u);
+    ErrorMax = 0;
+    EXPECT_EQ(Run({"-Wdriver-limit=-1", "-Wdriver-limit", "x", "-Wdriver-limit="}),
+              Failure("Illegal error limit `-1' for option `-Wdriver-limit'") +
+                  Failure("Bad numeric argument `x' for option `-Wdriver-limit'") +
+                  Failure("Missing argument for option `-Wdriver-limit'"));
+    EXPECT_EQ(ErrorMax, 0u);
 }
 
 TEST_F(OptionHandlers, SpeedVersusSizeIsQueuedWhateverItsChecksFound)
@@ -148,21 +158,9 @@ TEST_F(OptionHandlers, SpeedVersusSizeIsQueuedWhateverItsChecksFound)
     EXPECT_EQ(ErrorNum, 3u);
 }
 
-TEST_F(OptionHandlers, DriverLimitSetsTheErrorLimit)
-{
-    EXPECT_EQ(Run({"-Wdriver-limit", "5"}), "");
-    EXPECT_EQ(ErrorMax, 5u);
-    ErrorMax = 0;
-    EXPECT_EQ(Run({"-Wdriver-limit=-1", "-Wdriver-limit", "x", "-Wdriver-limit="}),
-              Failure("Illegal error limit `-1' for option `-Wdriver-limit'") +
-                  Failure("Bad numeric argument `x' for option `-Wdriver-limit'") +
-                  Failure("Missing argument for option `-Wdriver-limit'"));
-    EXPECT_EQ(ErrorMax, 0u);
-}
-
 // Macros and assertions -----------------------------------------------------------------
 
-TEST_F(OptionHandlers, MacroDefinitions)
+TEST_F(OptionHandlers, MacroDefinitionsAndRemovals)
 {
     EXPECT_EQ(Run({"-D", "X", "-D", "X=1"}), Warning("Duplicate definition of macro `X'"));
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1"}));
@@ -177,10 +175,7 @@ TEST_F(OptionHandlers, MacroDefinitions)
     EXPECT_EQ(ErrorNum, 5u);
     // A name that opens a parameter list is taken as it is.
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1", "f(a)=a", "E=", "Y=3", "f(a=1"}));
-}
 
-TEST_F(OptionHandlers, MacroRemovals)
-{
     EXPECT_EQ(Run({"-U", "X", "-UX"}), Warning("Duplicate removal of macro `X'"));
     EXPECT_EQ(Run({"-U", "X(a)", "-U="}),
               Failure("Illegal macro name `X(a)' for option `-U'") + Failure("Missing macro name for option `-U'"));
@@ -292,21 +287,20 @@ TEST_F(OptionHandlers, EachSourceDirectoryOptionReplacesTheList)
 
 // Location slots --------------------------------------------------------------------------------
 
-TEST_F(OptionHandlers, FileSlotsKeepTheLastName)
+TEST_F(OptionHandlers, FileSlotsKeepTheLastNameWithAFileNamePart)
 {
-    struct Slot {
+    const struct {
         const char* option;
         int slot;
         const char* first;
         const char* second;
-    };
-    const Slot slots[] = {
+    } slots[] = {
         {"-T", LOC_ARCH_FILE, "a.ldf", "b.ACH"},       {"-archive", LOC_ARCHIVE, "a.dlb", "b.dlb"},
         {"-Mt", LOC_MAKE_RULES, "a.mk", "b.mk"},        {"-map", LOC_MAP_FILE, "a.map", "b.map"},
         {"-o", LOC_OUTPUT, "x", "y"},                   {"-pplist", LOC_PPLIST_FILE, "a.i", "b.i"},
         {"-xref", LOC_XREF_FILE, "a.xr", "b.xr"},       {"-pguide-file", LOC_PGUIDE_FILE, "a.pgo", "b.pgo"},
     };
-    for (const Slot& slot : slots) {
+    for (const auto& slot : slots) {
         Reset();
         EXPECT_EQ(Run({slot.option, slot.first, slot.option, slot.second}),
                   Warning(std::string("Ignoring previous option `") + slot.option + " " + slot.first + "'"))
@@ -318,17 +312,12 @@ TEST_F(OptionHandlers, FileSlotsKeepTheLastName)
     }
     // The feedback file also asks the compiler to use it, once.
     EXPECT_EQ(Names(LIST_COMPILER), (Words{"--use_profile"}));
-}
 
-TEST_F(OptionHandlers, FileSlotsNeedAFileNamePart)
-{
+    // A file name part is needed, and an architecture file needs its suffix.
+    Reset();
     EXPECT_EQ(Run({"-o", "c:", "-o", "dir/", "-map", "/"}),
               Failure("Missing filename for option `-o'") + Failure("Missing filename for option `-map'"));
     EXPECT_EQ(Location(LOC_OUTPUT), "dir\\");
-}
-
-TEST_F(OptionHandlers, ArchitectureFilesNeedTheirSuffix)
-{
     EXPECT_EQ(Run({"-T", "file.txt", "-T", "ldf"}), Failure("`file.txt' is not an architecture description file") +
                                                        Failure("`ldf' is not an architecture description file"));
     EXPECT_EQ(Location(LOC_ARCH_FILE), "");
@@ -336,73 +325,53 @@ TEST_F(OptionHandlers, ArchitectureFilesNeedTheirSuffix)
     EXPECT_EQ(Location(LOC_ARCH_FILE), "FILE.LDF");
 }
 
-TEST_F(OptionHandlers, DirectorySlotsTakeExistingDirectories)
+// Directory slots take existing directories, tool slots executable files.
+TEST_F(OptionHandlers, DirectoryAndToolSlotsTakeWhatExists)
 {
-    struct Slot {
+    const struct {
         const char* option;
         int slot;
         const char* word;
+        bool directory;
+    } slots[] = {
+        {"-path-install", LOC_INSTALL, "installation", true}, {"-path-output", LOC_OUTPUT_DIR, "output", true},
+        {"-path-temp", LOC_TEMP, "temporary", true},          {"-path-driver", LOC_DRIVER, "main driver", false},
+        {"-path-compiler", LOC_COMPILER, "compiler", false},  {"-path-asm", LOC_ASSEMBLER, "assembler", false},
+        {"-path-gco", LOC_ASM_PREPROC, "compactor", false},   {"-path-prelink", LOC_PRELINKER, "prelinker", false},
+        {"-path-ipa", LOC_PRELINKER_IPA, "IPA solver", false}, {"-path-prof", LOC_PROFILER, "profiler", false},
+        {"-path-link", LOC_LINKER, "linker", false},          {"-path-lib", LOC_ARCHIVER, "library builder", false},
+        {"-path-demangle", LOC_DEMANGLER, "demangler", false}, {"-path-debug", LOC_DEBUGGER, "debugger", false},
+        {"-path-def", LOC_DEF_FILE, "driver .def", false},
     };
-    const Slot slots[] = {
-        {"-path-install", LOC_INSTALL, "installation"},
-        {"-path-output", LOC_OUTPUT_DIR, "output"},
-        {"-path-temp", LOC_TEMP, "temporary"},
-    };
-    const std::string a = MakeDir("a"), b = MakeDir("b"), file = MakeFile("f.txt"), missing = Missing("zz");
-    for (const Slot& slot : slots) {
-        Reset();
-        const std::string option = slot.option;
-        EXPECT_EQ(Run({option, a, option, b}),
-                  Warning(std::string("Ignoring previous ") + slot.word + " directory `" + Win(a) + "'"));
-        EXPECT_EQ(Location(slot.slot), Win(b));
-        EXPECT_EQ(Run({option, missing, option, file, option + "="}),
-                  Failure("`" + Win(missing) + "' does not exist") + Failure("`" + Win(file) + "' is not a directory") +
-                      Failure("Missing directory for option `" + option + "'"));
-        EXPECT_EQ(Location(slot.slot), Win(b));
-        // Not reporting missing files, a directory that does not exist yet is taken.
-        ReportMissing = 0;
-        EXPECT_EQ(Run({option, missing}),
-                  Warning(std::string("Ignoring previous ") + slot.word + " directory `" + Win(b) + "'"));
-        EXPECT_EQ(Location(slot.slot), Win(missing));
-    }
-}
-
-TEST_F(OptionHandlers, ToolSlotsTakeExecutableFiles)
-{
-    struct Slot {
-        const char* option;
-        int slot;
-        const char* word;
-    };
-    const Slot slots[] = {
-        {"-path-driver", LOC_DRIVER, "main driver"},     {"-path-compiler", LOC_COMPILER, "compiler"},
-        {"-path-asm", LOC_ASSEMBLER, "assembler"},       {"-path-gco", LOC_ASM_PREPROC, "compactor"},
-        {"-path-prelink", LOC_PRELINKER, "prelinker"},   {"-path-ipa", LOC_PRELINKER_IPA, "IPA solver"},
-        {"-path-prof", LOC_PROFILER, "profiler"},        {"-path-link", LOC_LINKER, "linker"},
-        {"-path-lib", LOC_ARCHIVER, "library builder"},  {"-path-demangle", LOC_DEMANGLER, "demangler"},
-        {"-path-debug", LOC_DEBUGGER, "debugger"},       {"-path-def", LOC_DEF_FILE, "driver .def"},
-    };
+    const std::string a = MakeDir("a"), b = MakeDir("b"), missing = Missing("zz.exe");
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string tool = MakeFile("tool.exe", "binary");
+    const std::string tool = MakeFile("tool.exe", "binary"), plain = MakeFile("plain.txt", "text");
     std::filesystem::permissions(tool, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-    const std::string plain = MakeFile("plain.txt", "text"), directory = MakeDir("d"), missing = Missing("zz.exe");
-    for (const Slot& slot : slots) {
+    for (const auto& slot : slots) {
         Reset();
-        const std::string option = slot.option;
-        EXPECT_EQ(Run({option, self, option + "=" + tool}),
-                  Warning(std::string("Ignoring previous ") + slot.word + " path `" + Win(self) + "'"));
-        EXPECT_EQ(Location(slot.slot), Win(tool));
-        EXPECT_EQ(Run({option, missing, option, directory, option + "="}),
-                  Failure("`" + Win(missing) + "' does not exist") + Failure("`" + Win(directory) + "' is a directory") +
-                      Failure("Missing filename for option `" + option + "'"));
-        // The definition file is read, not run: it need not be executable.
-        if (slot.slot != LOC_DEF_FILE) {
-            EXPECT_EQ(Run({option, plain}), Failure("`" + Win(plain) + "' is not an executable file"));
-            EXPECT_EQ(Location(slot.slot), Win(tool));
+        const std::string option = slot.option, first = slot.directory ? a : self, second = slot.directory ? b : tool;
+        const std::string previous =
+            std::string("Ignoring previous ") + slot.word + (slot.directory ? " directory `" : " path `");
+        EXPECT_EQ(Run({option, first, option + "=" + second}), Warning(previous + Win(first) + "'"));
+        EXPECT_EQ(Location(slot.slot), Win(second));
+        EXPECT_EQ(Run({option, missing, option, slot.directory ? plain : a, option + "="}),
+                  Failure("`" + Win(missing) + "' does not exist") +
+                      (slot.directory ? Failure("`" + Win(plain) + "' is not a directory") +
+                                            Failure("Missing directory for option `" + option + "'")
+                                      : Failure("`" + Win(a) + "' is a directory") +
+                                            Failure("Missing filename for option `" + option + "'")));
+        std::string current = second;
+        if (!slot.directory) {
+            // The definition file is read, not run: it need not be executable.
+            const bool read = slot.slot == LOC_DEF_FILE;
+            EXPECT_EQ(Run({option, plain}), read ? Warning(previous + Win(tool) + "'")
+                                                 : Failure("`" + Win(plain) + "' is not an executable file"));
+            current = read ? plain : tool;
         }
+        EXPECT_EQ(Location(slot.slot), Win(current));
+        // Not reporting missing files, one that does not exist yet is taken.
         ReportMissing = 0;
-        EXPECT_EQ(Run({option, missing}), Warning(std::string("Ignoring previous ") + slot.word + " path `" +
-                                                  Win(tool) + "'"));
+        EXPECT_EQ(Run({option, missing}), Warning(previous + Win(current) + "'"));
         EXPECT_EQ(Location(slot.slot), Win(missing));
     }
 }
