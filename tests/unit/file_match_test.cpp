@@ -1,125 +1,58 @@
 // Wildcard matching, wildcard expansion over a real directory tree, the input filter by
 // output kind and the ranking of input kinds.
-#include <gtest/gtest.h>
+#include "test_support.h"
 
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "cctrvx/globals.h"
-#include "args.h"
 #include "file_match.h"
 #include "file_names.h"
-#include "host/host.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct ArgList : List {
-    ~ArgList() { ArgFreeList(*this); }
-};
-
-std::vector<std::string> Names(const List& list)
-{
-    std::vector<std::string> names;
-    for (Arg* arg = ArgFirst(list); arg; arg = ArgNext(arg))
-        names.push_back(arg->name);
-    return names;
-}
-
-using Strings = std::vector<std::string>;
-
 // Matching ----------------------------------------------------------------------------
 
-TEST(FileMatch, WildcardsAndExactCharacters)
+TEST(FileMatch, WildcardsSetsAndExactCharacters)
 {
-    EXPECT_EQ(FileMatch("a.c", "*.c"), 1);
-    EXPECT_EQ(FileMatch("a.C", "*.c"), 0);
-    EXPECT_EQ(FileMatch("abc", "a?c"), 1);
-    EXPECT_EQ(FileMatch("ab", "a?c"), 0);
-    EXPECT_EQ(FileMatch("abc", "a**c"), 1);
-    EXPECT_EQ(FileMatch("ac", "a*c"), 1);
-    EXPECT_EQ(FileMatch("", ""), 1);
-    EXPECT_EQ(FileMatch("a", ""), 0);
-    EXPECT_EQ(FileMatch("", "*"), 1);
-    EXPECT_EQ(FileMatch("", "?"), 0);
-    EXPECT_EQ(FileMatch("", "*a"), 0);
-    EXPECT_EQ(FileMatch(".c", "*.c"), 1);
-    EXPECT_EQ(FileMatch("a.cc", "*.c"), 0);
-    EXPECT_EQ(FileMatch("abc", "abc*"), 1);
-    EXPECT_EQ(FileMatch("abcd", "abc"), 0);
-    EXPECT_EQ(FileMatch("abc", "abcd"), 0);
-}
-
-TEST(FileMatch, StarsBacktrack)
-{
-    EXPECT_EQ(FileMatch("aaab", "*ab"), 1);
-    EXPECT_EQ(FileMatch("abcabd", "*abd"), 1);
-    EXPECT_EQ(FileMatch("mississippi", "m*iss*ppi"), 1);
-    EXPECT_EQ(FileMatch("mississippi", "m*iss*x"), 0);
-    EXPECT_EQ(FileMatch("axxbyyc", "a*b*c"), 1);
-    EXPECT_EQ(FileMatch("axbxc", "a*b"), 0);
-    EXPECT_EQ(FileMatch("ab", "*?*?*"), 1);
-    EXPECT_EQ(FileMatch("a", "*?*?*"), 0);
-    EXPECT_EQ(FileMatch("x.tar.gz", "*.*.gz"), 1);
-    EXPECT_EQ(FileMatch("x1y", "*[0-9]*"), 1);
-    EXPECT_EQ(FileMatch("xy", "*[0-9]*"), 0);
-}
-
-TEST(FileMatch, SetsRangesAndNegation)
-{
-    EXPECT_EQ(FileMatch("b", "[a-c]"), 1);
-    EXPECT_EQ(FileMatch("b", "[!a-c]"), 0);
-    EXPECT_EQ(FileMatch("d", "[!a-c]"), 1);
-    EXPECT_EQ(FileMatch("c", "[a-c]"), 1);
-    EXPECT_EQ(FileMatch("a", "[a-c]"), 1);
-    EXPECT_EQ(FileMatch("B", "[a-c]"), 0);
-    EXPECT_EQ(FileMatch("b", "[abc]"), 1);
-    EXPECT_EQ(FileMatch("d", "[abc]"), 0);
-    EXPECT_EQ(FileMatch("x5.c", "x[0-9].c"), 1);
-    EXPECT_EQ(FileMatch("x55.c", "x[0-9].c"), 0);
-    EXPECT_EQ(FileMatch("q", "[a-cx-zq]"), 1);
-    EXPECT_EQ(FileMatch("y", "[a-cx-zq]"), 1);
-    EXPECT_EQ(FileMatch("m", "[a-cx-zq]"), 0);
-    EXPECT_EQ(FileMatch("b", "[c-a]"), 0);     // a reversed range holds nothing
-    EXPECT_EQ(FileMatch("b", "[!c-a]"), 1);
-    EXPECT_EQ(FileMatch("[", "[[]"), 1);       // "[" inside a set is an ordinary character
-    EXPECT_EQ(FileMatch("-", "[-a]"), 1);
-    EXPECT_EQ(FileMatch("!", "[a!]"), 1);      // "!" negates only right after "["
-    EXPECT_EQ(FileMatch("", "[a-c]"), 0);      // a set needs a character
-    EXPECT_EQ(FileMatch("ab", "[a-c]"), 0);
-    // Codes compare as unsigned, so bytes above 127 fall inside a high range.
-    EXPECT_EQ(FileMatch("\xe9", "[a-\xff]"), 1);
-    EXPECT_EQ(FileMatch("\xe9", "[\x80-\xef]"), 1);
-    EXPECT_EQ(FileMatch("Z", "[\x80-\xef]"), 0);
-}
-
-TEST(FileMatch, MalformedSetsNeverMatch)
-{
+    const struct {
+        const char* name;
+        const char* pattern;
+        int match;
+    } cases[] = {
+        {"a.c", "*.c", 1},      {"a.C", "*.c", 0},      {"abc", "a?c", 1},       {"ab", "a?c", 0},
+        {"abc", "a**c", 1},     {"ac", "a*c", 1},       {"", "", 1},             {"a", "", 0},
+        {"", "*", 1},           {"", "?", 0},           {"", "*a", 0},           {".c", "*.c", 1},
+        {"a.cc", "*.c", 0},     {"abc", "abc*", 1},     {"abcd", "abc", 0},      {"abc", "abcd", 0},
+        // Stars backtrack.
+        {"aaab", "*ab", 1},     {"abcabd", "*abd", 1},  {"mississippi", "m*iss*ppi", 1},
+        {"mississippi", "m*iss*x", 0}, {"axxbyyc", "a*b*c", 1}, {"axbxc", "a*b", 0}, {"ab", "*?*?*", 1},
+        {"a", "*?*?*", 0},      {"x.tar.gz", "*.*.gz", 1}, {"x1y", "*[0-9]*", 1}, {"xy", "*[0-9]*", 0},
+        // Sets, ranges and negation.
+        {"b", "[a-c]", 1},      {"b", "[!a-c]", 0},     {"d", "[!a-c]", 1},      {"c", "[a-c]", 1},
+        {"a", "[a-c]", 1},      {"B", "[a-c]", 0},      {"b", "[abc]", 1},       {"d", "[abc]", 0},
+        {"x5.c", "x[0-9].c", 1}, {"x55.c", "x[0-9].c", 0}, {"q", "[a-cx-zq]", 1}, {"y", "[a-cx-zq]", 1},
+        {"m", "[a-cx-zq]", 0},
+        {"b", "[c-a]", 0},      {"b", "[!c-a]", 1},     // a reversed range holds nothing
+        {"[", "[[]", 1},        {"-", "[-a]", 1},       // "[" inside a set is an ordinary character
+        {"!", "[a!]", 1},       // "!" negates only right after "["
+        {"", "[a-c]", 0},       {"ab", "[a-c]", 0},     // a set needs exactly one character
+        // Codes compare as unsigned, so bytes above 127 fall inside a high range.
+        {"\xe9", "[a-\xff]", 1}, {"\xe9", "[\x80-\xef]", 1}, {"Z", "[\x80-\xef]", 0},
+        // Sets that are empty or never closed match nothing.
+        {"x", "[ab", 0},        {"a", "[ab", 0},        {"a", "[", 0},           {"a", "[!", 0},
+        {"a", "[a-", 0},        {"aaaaaaaa", "*[a", 0},
+        // The character after "-" is always the upper end of the range, even a "]": then
+        // the set goes on and here is never closed.
+        {"a", "[a-]", 0},       {"]", "[A-]]", 1},      {"Q", "[A-]]", 1},       {"^", "[A-]]", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FileMatch(c.name, c.pattern), c.match) << "name `" << c.name << "' pattern `" << c.pattern << "'";
     for (const char* name : {"", "]", "x", "]x", "a"}) {
-        EXPECT_EQ(FileMatch(name, "[]x]"), 0) << name;
-        EXPECT_EQ(FileMatch(name, "[!]x]"), 0) << name;
-        EXPECT_EQ(FileMatch(name, "*[]x]*"), 0) << name;
+        for (const char* pattern : {"[]x]", "[!]x]", "*[]x]*"})
+            EXPECT_EQ(FileMatch(name, pattern), 0) << name << " " << pattern;
     }
-    EXPECT_EQ(FileMatch("x", "[ab"), 0);
-    EXPECT_EQ(FileMatch("a", "[ab"), 0);
-    EXPECT_EQ(FileMatch("a", "["), 0);
-    EXPECT_EQ(FileMatch("a", "[!"), 0);
-    EXPECT_EQ(FileMatch("a", "[a-"), 0);
-    EXPECT_EQ(FileMatch("aaaaaaaa", "*[a"), 0);
-    // The character after "-" is always the upper end of the range, even a "]": then
-    // the set goes on and here is never closed.
-    EXPECT_EQ(FileMatch("a", "[a-]"), 0);
-    EXPECT_EQ(FileMatch("]", "[A-]]"), 1);
-    EXPECT_EQ(FileMatch("Q", "[A-]]"), 1);
-    EXPECT_EQ(FileMatch("^", "[A-]]"), 0);
 }
 
 // Copies the text into a buffer of exactly its size, with no terminator, so that a read
@@ -245,147 +178,85 @@ TEST(FileMatch, ManyStarsStayFast)
 
 // Expansion over a directory tree ------------------------------------------------------
 
-class FileExpandTest : public ::testing::Test {
+class FileExpandTest : public TempDirTest {
 protected:
     void SetUp() override
     {
-        static int counter = 0;
-        savedCwd_ = fs::current_path();
-        root_ = fs::temp_directory_path() /
-                ("cctrvx_match_" + std::to_string(HostProcessId()) + "_" + std::to_string(counter++));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        rootName_ = HostName(root_.string());
-        ASSERT_EQ(rootName_.find_first_of("[*?"), std::string::npos) << "unusable temporary directory";
-
+        TempDirTest::SetUp();
+        savedCwd_ = std::filesystem::current_path();
+        ASSERT_EQ(Name("").find_first_of("[*?"), std::string::npos) << "unusable temporary directory";
         for (const char* file : {"src/a.c", "src/B.c", "src/A2.c", "src/c.C", "src/d.h", "src/.hidden.c",
                                  "src/sub1/x.c", "src/sub2/y.c", "src/sub2/Z.C", "src/sub2/notes.txt",
                                  "C:/lib/a.doj", "C:/lib/B.doj", "C:/lib/c.txt", "empty/readme.txt"})
-            Touch(file);
+            MakeFile(file, "x\n");
+        // The test directory is the current directory.
+        std::filesystem::current_path(dir_);
     }
 
     void TearDown() override
     {
-        fs::current_path(savedCwd_);
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
+        std::filesystem::current_path(savedCwd_);
+        TempDirTest::TearDown();
     }
 
-    void Touch(const std::string& file) const
+    // The names a pattern expands to in a fresh list, with the count returned.
+    static Words Expand(const std::string& pattern, int count)
     {
-        const fs::path path = root_ / file;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << "x\n";
+        ArgList list;
+        EXPECT_EQ(FileExpand(pattern, list), count) << pattern;
+        return NamesOf(list);
     }
 
-    // Runs with the test directory as the current directory.
-    void EnterRoot() const { fs::current_path(root_); }
-
-    std::string Under(const std::string& name) const { return rootName_ + "\\" + name; }
-
-    fs::path savedCwd_;
-    fs::path root_;
-    std::string rootName_;
+    std::filesystem::path savedCwd_;
 };
 
-TEST_F(FileExpandTest, MatchesOfOneDirectorySortedIgnoringCase)
+TEST_F(FileExpandTest, MatchesSortedIgnoringCaseInTheFormOfThePattern)
 {
-    ArgList list;
-    EXPECT_EQ(FileExpand(Under("src\\*.c"), list), 4);
     // The listing order is by byte value (".hidden.c", "A2.c", "B.c", "a.c"); the result
     // is sorted ignoring case. "c.C" does not match: case is significant in matching.
-    EXPECT_EQ(Names(list), (Strings{Under("src\\.hidden.c"), Under("src\\a.c"), Under("src\\A2.c"),
-                                    Under("src\\B.c")}));
-}
-
-TEST_F(FileExpandTest, RelativePatternKeepsItsForm)
-{
-    EnterRoot();
-    ArgList list;
-    EXPECT_EQ(FileExpand("src/[aB]*.c", list), 2);
-    EXPECT_EQ(Names(list), (Strings{"src\\a.c", "src\\B.c"}));
+    EXPECT_EQ(Expand(Name("src\\*.c"), 4),
+              (Words{Name("src\\.hidden.c"), Name("src\\a.c"), Name("src\\A2.c"), Name("src\\B.c")}));
+    EXPECT_EQ(Expand("src/[aB]*.c", 2), (Words{"src\\a.c", "src\\B.c"}));
+    EXPECT_EQ(Expand("src\\*\\*.c", 2), (Words{"src\\sub1\\x.c", "src\\sub2\\y.c"}));
+    EXPECT_EQ(Expand(Name("*\\sub?\\*.[cC]"), 3),
+              (Words{Name("src\\sub1\\x.c"), Name("src\\sub2\\y.c"), Name("src\\sub2\\Z.C")}));
 }
 
 TEST_F(FileExpandTest, NoMatchAddsNothingAndSortsWhatIsThere)
 {
-    EnterRoot();
-    ArgList list;
-    ArgAddTail(list, "zeta");
-    ArgAddTail(list, "Alpha");
-    EXPECT_EQ(FileExpand("*.c", list), 2);
-    EXPECT_EQ(Names(list), (Strings{"Alpha", "zeta"}));
-    EXPECT_EQ(FileExpand("empty\\*.c", list), 2);
-    EXPECT_EQ(FileExpand("nosuch\\*.c", list), 2);
-    EXPECT_EQ(FileExpand("src\\a.c\\*", list), 2); // a file is not a directory
+    ArgList list{"zeta", "Alpha"};
+    for (const char* pattern : {"*.c", "empty\\*.c", "nosuch\\*.c", "src\\a.c\\*"}) // a file is not a directory
+        EXPECT_EQ(FileExpand(pattern, list), 2) << pattern;
+    EXPECT_EQ(NamesOf(list), (Words{"Alpha", "zeta"}));
 }
 
-TEST_F(FileExpandTest, NestedWildcardComponents)
+TEST_F(FileExpandTest, OnlyADotComponentListsTheDotEntries)
 {
-    EnterRoot();
-    ArgList list;
-    EXPECT_EQ(FileExpand("src\\*\\*.c", list), 2);
-    EXPECT_EQ(Names(list), (Strings{"src\\sub1\\x.c", "src\\sub2\\y.c"}));
-
-    ArgList deeper;
-    EXPECT_EQ(FileExpand(Under("*\\sub?\\*.[cC]"), deeper), 3);
-    EXPECT_EQ(Names(deeper), (Strings{Under("src\\sub1\\x.c"), Under("src\\sub2\\y.c"), Under("src\\sub2\\Z.C")}));
-}
-
-TEST_F(FileExpandTest, StarNeverGivesTheDotEntries)
-{
-    EnterRoot();
-    ArgList list;
-    FileExpand("src\\*", list);
-    EXPECT_EQ(Names(list), (Strings{"src\\.hidden.c", "src\\a.c", "src\\A2.c", "src\\B.c", "src\\c.C",
-                                    "src\\d.h", "src\\sub1", "src\\sub2"}));
-
-    ArgList top;
-    FileExpand("*", top);
-    EXPECT_EQ(Names(top), (Strings{"C:", "empty", "src"}));
-
-    ArgList any;
-    FileExpand("src\\?*", any);
-    for (const std::string& name : Names(any)) {
-        EXPECT_NE(name, "src\\.");
-        EXPECT_NE(name, "src\\..");
-    }
-}
-
-TEST_F(FileExpandTest, DotComponentListsTheDotEntries)
-{
-    EnterRoot();
-    ArgList list;
-    EXPECT_EQ(FileExpand("src\\.*", list), 3);
-    EXPECT_EQ(Names(list), (Strings{"src\\.", "src\\..", "src\\.hidden.c"}));
+    EXPECT_EQ(Expand("src\\*", 8), (Words{"src\\.hidden.c", "src\\a.c", "src\\A2.c", "src\\B.c", "src\\c.C",
+                                          "src\\d.h", "src\\sub1", "src\\sub2"}));
+    EXPECT_EQ(Expand("*", 3), (Words{"C:", "empty", "src"}));
+    for (const std::string& name : Expand("src\\?*", 8))
+        EXPECT_TRUE(name != "src\\." && name != "src\\..") << name;
+    EXPECT_EQ(Expand("src\\.*", 3), (Words{"src\\.", "src\\..", "src\\.hidden.c"}));
 }
 
 TEST_F(FileExpandTest, DriveAndLeadingBackslashAreKept)
 {
     // On this host "C:" is a directory of the current one, which is enough to see the
     // drive carried through.
-    EnterRoot();
-    ArgList list;
-    EXPECT_EQ(FileExpand("C:\\lib\\*.doj", list), 2);
-    EXPECT_EQ(Names(list), (Strings{"C:\\lib\\a.doj", "C:\\lib\\B.doj"}));
-
-    ArgList absolute;
-    EXPECT_EQ(FileExpand(Under("C:\\lib\\*.doj"), absolute), 2);
-    for (const std::string& name : Names(absolute))
+    EXPECT_EQ(Expand("C:\\lib\\*.doj", 2), (Words{"C:\\lib\\a.doj", "C:\\lib\\B.doj"}));
+    for (const std::string& name : Expand(Name("C:\\lib\\*.doj"), 2))
         EXPECT_EQ(name.rfind("\\", 0), 0u) << name;
 }
 
-TEST_F(FileExpandTest, PatternWithoutWildcardsYieldsItself)
+TEST_F(FileExpandTest, ComponentsWithoutWildcardsAreTakenAsTheyAre)
 {
-    EnterRoot();
     ArgList list;
     EXPECT_EQ(FileExpand("nosuch\\file.c", list), 1);
     EXPECT_EQ(FileExpand("src/a.c", list), 2);
-    EXPECT_EQ(Names(list), (Strings{"nosuch\\file.c", "src\\a.c"}));
-
+    EXPECT_EQ(NamesOf(list), (Words{"nosuch\\file.c", "src\\a.c"}));
     // Components after a wildcard are not looked for either.
-    ArgList after;
-    EXPECT_EQ(FileExpand("src\\a*\\x.c", after), 1);
-    EXPECT_EQ(Names(after), (Strings{"src\\a.c\\x.c"}));
+    EXPECT_EQ(Expand("src\\a*\\x.c", 1), (Words{"src\\a.c\\x.c"}));
 }
 
 TEST_F(FileExpandTest, PathsLongerThanTheOldLimit)
@@ -393,56 +264,33 @@ TEST_F(FileExpandTest, PathsLongerThanTheOldLimit)
     std::string relative = "long";
     for (char c : std::string("pqrstu"))
         relative += "/" + std::string(60, c);
-    Touch(relative + "/deep.c");
-    Touch(relative + "/deep.h");
-
-    ArgList list;
-    EXPECT_EQ(FileExpand(Under("long\\*\\*\\*\\*\\*\\*\\*.c"), list), 1);
-    ASSERT_EQ(list.count, 1u);
-    const std::string found = ArgFirst(list)->name;
-    EXPECT_GT(found.size(), 260u);
-    EXPECT_EQ(found, HostName((root_ / relative / "deep.c").string()));
-
-    ArgList literal;
-    const std::string name = HostName((root_ / relative / "none.c").string());
-    EXPECT_EQ(FileExpand(name, literal), 1);
-    EXPECT_EQ(Names(literal), (Strings{name}));
+    MakeFile(relative + "/deep.c");
+    MakeFile(relative + "/deep.h");
+    const Words found = Expand(Name("long\\*\\*\\*\\*\\*\\*\\*.c"), 1);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_GT(found[0].size(), 260u);
+    EXPECT_EQ(found[0], Name(relative + "/deep.c"));
+    EXPECT_EQ(Expand(Name(relative + "/none.c"), 1), (Words{Name(relative + "/none.c")}));
 }
 
 TEST_F(FileExpandTest, GlobWorksDepthFirstInListingOrder)
 {
-    EnterRoot();
-    ArgList list;
+    ArgList list, done;
     std::string path = "srcXYZ";
     FileGlob(path, 3, std::string_view("*.c"), list);
-    EXPECT_EQ(Names(list), (Strings{"src\\.hidden.c", "src\\A2.c", "src\\B.c", "src\\a.c"}));
-
-    ArgList done;
+    EXPECT_EQ(NamesOf(list), (Words{"src\\.hidden.c", "src\\A2.c", "src\\B.c", "src\\a.c"}));
     path = "leftover";
     FileGlob(path, 0, std::nullopt, done);
-    EXPECT_EQ(Names(done), (Strings{""}));
+    EXPECT_EQ(NamesOf(done), (Words{""}));
 }
 
 // The input filter -----------------------------------------------------------------------
-
-TEST(FileRequired, EdgeCases)
-{
-    EXPECT_EQ(FileRequired("x.doj", OUTPUT_OBJECT), 0);
-    EXPECT_EQ(FileRequired("x.doj", OUTPUT_EXECUTABLE), 1);
-    EXPECT_EQ(FileRequired("-lc", OUTPUT_LIBRARY), 0);
-    EXPECT_EQ(FileRequired("a.s", OUTPUT_PREPROCESSED), 1);
-    EXPECT_EQ(FileRequired("a.s", OUTPUT_ASSEMBLER), 0);
-    for (int kind = -1; kind <= OUTPUT_EXECUTABLE + 1; ++kind) {
-        EXPECT_EQ(FileRequired("x.foo", kind), 1) << kind;
-        EXPECT_EQ(FileRequired("prog", kind), 0) << kind;
-    }
-}
 
 TEST(FileRequired, EveryOutputKindTakesItsInputs)
 {
     // Columns: C, C++, intermediate, preprocessed, assembler, object, library, "-l" and
     // "+" link items, C and C++ headers, option file, profile data, executable, no
-    // suffix, unrecognised.
+    // suffix, unrecognised. Unknown output kinds take only unrecognised files.
     const char* files[] = {"a.c",   "a.cpp", "a.ic",  "a.i",   "a.s",   "a.doj", "l.dlb", "-lc",
                            "+item", "a.h",   "a.hpp", "o.opt", "p.pgo", "a.dxe", "prog",  "x.foo"};
     const struct {
@@ -454,7 +302,8 @@ TEST(FileRequired, EveryOutputKindTakesItsInputs)
         {OUTPUT_ASSEMBLER, "1111000000000001"},   {OUTPUT_OBJECT, "1111100000000001"},
         {OUTPUT_LIBRARY, "1111110000000001"},     {OUTPUT_DLL, "1111111110000001"},
         {OUTPUT_RELOCATABLE, "1111111110000001"}, {OUTPUT_EXECUTABLE, "1111111110000001"},
-        {-1, "0000000000000001"},                 {42, "0000000000000001"},
+        {-1, "0000000000000001"},                 {OUTPUT_EXECUTABLE + 1, "0000000000000001"},
+        {42, "0000000000000001"},
     };
     for (const auto& row : rows) {
         for (std::size_t i = 0; i < std::size(files); ++i)
@@ -465,33 +314,20 @@ TEST(FileRequired, EveryOutputKindTakesItsInputs)
 
 // Ranking ----------------------------------------------------------------------------------
 
-TEST(HigherSource, EdgeCases)
+TEST(HigherSource, AnEarlierKindInTheToolChainWins)
 {
-    EXPECT_EQ(HigherSource(FILE_CXX, FILE_C), 1);
-    EXPECT_EQ(HigherSource(FILE_C, FILE_CXX), 0);
-    EXPECT_EQ(HigherSource(FILE_OBJECT, FILE_NONE), 1);
-    EXPECT_EQ(HigherSource(FILE_LIBRARY, FILE_DLL), 0);
-    EXPECT_EQ(HigherSource(FILE_UNRECOGNIZED, FILE_CXX), 1);
-}
-
-TEST(HigherSource, UnrankedAndLastKindsNeverWin)
-{
-    const int all[] = {FILE_NONE,      FILE_OPTIONS, FILE_C,       FILE_C_HEADER, FILE_INTERMEDIATE,
-                       FILE_PREPROCESSED, FILE_CXX,  FILE_CXX_HEADER, FILE_ASSEMBLER, FILE_OBJECT,
-                       FILE_LIBRARY,   FILE_DLL,     FILE_EXECUTABLE, FILE_PROFILE, FILE_UNRECOGNIZED};
-    for (int b : all) {
-        for (int a : {FILE_OPTIONS, FILE_C_HEADER, FILE_CXX_HEADER, FILE_PROFILE, FILE_NONE, FILE_EXECUTABLE})
-            EXPECT_EQ(HigherSource(a, b), 0) << a << " over " << b;
-        // A kind without a rank never counts as lower.
-        for (int c : {FILE_OPTIONS, FILE_C_HEADER, FILE_CXX_HEADER, FILE_PROFILE})
-            EXPECT_EQ(HigherSource(b, c), 0) << b << " over " << c;
-        EXPECT_EQ(HigherSource(b, b), 0) << b;
+    // How early each kind enters the tool chain; 0: no place in it. The last place (8)
+    // never wins, and a kind without a place never counts as lower.
+    const std::pair<int, int> ranks[] = {
+        {FILE_UNRECOGNIZED, 1}, {FILE_CXX, 2},       {FILE_C, 3},      {FILE_INTERMEDIATE, 4},
+        {FILE_PREPROCESSED, 4}, {FILE_ASSEMBLER, 5}, {FILE_OBJECT, 6}, {FILE_LIBRARY, 7},
+        {FILE_DLL, 7},          {FILE_NONE, 8},      {FILE_EXECUTABLE, 8}, {FILE_OPTIONS, 0},
+        {FILE_C_HEADER, 0},     {FILE_CXX_HEADER, 0}, {FILE_PROFILE, 0},
+    };
+    for (const auto& [a, rankA] : ranks) {
+        for (const auto& [b, rankB] : ranks)
+            EXPECT_EQ(HigherSource(a, b), rankA != 0 && rankA != 8 && rankB > rankA ? 1 : 0) << a << " over " << b;
     }
-    EXPECT_EQ(HigherSource(FILE_INTERMEDIATE, FILE_PREPROCESSED), 0);
-    EXPECT_EQ(HigherSource(FILE_PREPROCESSED, FILE_ASSEMBLER), 1);
-    EXPECT_EQ(HigherSource(FILE_ASSEMBLER, FILE_OBJECT), 1);
-    EXPECT_EQ(HigherSource(FILE_DLL, FILE_EXECUTABLE), 1);
-    EXPECT_EQ(HigherSource(FILE_UNRECOGNIZED, FILE_UNRECOGNIZED), 0);
 }
 
 TEST(HigherSource, KeepsTheEarliestInputKind)
