@@ -1,70 +1,15 @@
 // The main driver's option vocabulary, tested through DriverProcessOption.
-#include <gtest/gtest.h>
+#include "test_support.h"
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "cctrvx/globals.h"
-#include "args.h"
 #include "driver_options.h"
 #include "dstring.h"
 #include "error.h"
 #include "symtab.h"
 
 namespace {
-
-using Words = std::vector<std::string>;
-
-// Every setting the main driver's options write, back to its initial value.
-void ResetSettings()
-{
-    Production = OUTPUT_EXECUTABLE;
-    Generate = GENERATE_ASSEMBLER;
-    IPAMode = 0;
-    PerformPrelink = 0;
-    PerformMemInit = 0;
-    PreprocAsm = 0;
-    PostprocObj = 0;
-    DemangleOutput = 0;
-    ParallelMax = -1;
-    DepBuild = 0;
-    DepDisplay = 0;
-    EditFiles = 0;
-    EditFormat.reset();
-    DryRun = 0;
-    Verbose = 0;
-    Wrap = 0;
-    WriteOptions = 0;
-    TempPrefix = "qzr";
-    KeepTemps = 0;
-    WritePreprocessorFiles = 0;
-    WriteDependencies = 0;
-    DepLink = 0;
-    PrintOutput = 0;
-    TemplateRepository = 0;
-    RemoveRepository = 0;
-    PrecompiledHeaders = 0;
-    DebugMask = 0;
-    Timing = 0;
-    TimeLimit = 0;
-    UseInstFiles = 0;
-    CPPLanguage = 0;
-    ReportMissing = 1;
-    ErrorNum = 0;
-    SetProgName("cctrvx");
-}
-
-void ClearTables()
-{
-    for (List& list : ArgLists)
-        ArgFreeList(list);
-    for (DString& location : FileLocs)
-        StrSet(location, "");
-}
 
 // A text for a regular expression that matches it literally.
 std::string Literal(const std::string& text)
@@ -78,26 +23,49 @@ std::string Literal(const std::string& text)
     return pattern;
 }
 
-class DriverOptions : public ::testing::Test {
+class DriverOptions : public TempDirTest {
 protected:
     void SetUp() override
     {
+        TempDirTest::SetUp();
         OptionSymbolTable = SymCreate(0);
         LoadDriverOptions();
-        ClearTables();
-        ResetSettings();
-        std::random_device random;
-        dir_ = std::filesystem::path(testing::TempDir()) / ("cctrvx_driver_" + std::to_string(random()));
-        std::filesystem::create_directories(dir_);
+        Clean();
     }
 
     void TearDown() override
     {
         SymDelete(OptionSymbolTable);
         OptionSymbolTable = nullptr;
+        Clean();
+        TempDirTest::TearDown();
+    }
+
+    // Every list, location and setting the main driver's options write, back to its
+    // initial value.
+    static void Clean()
+    {
         ClearTables();
-        ResetSettings();
-        std::filesystem::remove_all(dir_);
+        Production = OUTPUT_EXECUTABLE;
+        Generate = GENERATE_ASSEMBLER;
+        ParallelMax = -1;
+        ReportMissing = 1;
+        IPAMode = PerformPrelink = PerformMemInit = PreprocAsm = PostprocObj = DemangleOutput = DepBuild = 0;
+        DepDisplay = EditFiles = DryRun = Verbose = Wrap = WriteOptions = KeepTemps = WritePreprocessorFiles = 0;
+        WriteDependencies = DepLink = PrintOutput = TemplateRepository = RemoveRepository = PrecompiledHeaders = 0;
+        DebugMask = Timing = TimeLimit = UseInstFiles = CPPLanguage = 0;
+        EditFormat.reset();
+        TempPrefix = "qzr";
+        ErrorNum = 0;
+        SetProgName("cctrvx");
+    }
+
+    static void ClearTables()
+    {
+        for (List& list : ArgLists)
+            ArgFreeList(list);
+        for (DString& location : FileLocs)
+            StrSet(location, "");
     }
 
     // Processes the words as the main driver processes its arguments; returns the count
@@ -113,24 +81,9 @@ protected:
         return counts;
     }
 
-    static Words Entries(int slot)
-    {
-        Words names;
-        for (Arg* arg = ArgFirst(ArgLists[slot]); arg; arg = ArgNext(arg))
-            names.push_back(arg->name);
-        return names;
-    }
+    static Words Entries(int slot) { return NamesOf(ArgLists[slot]); }
 
     static std::string Location(int slot) { return std::string(FileLocs[slot].view()); }
-
-    std::string WriteFile(const std::string& name, const std::string& text)
-    {
-        const std::filesystem::path file = dir_ / name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file.string();
-    }
-
-    std::filesystem::path dir_;
 };
 
 // The table -----------------------------------------------------------------------------
@@ -160,8 +113,8 @@ TEST_F(DriverOptions, TableHasUniqueNamesEachFoundUnderItsRow)
 // one never takes the following word.
 TEST_F(DriverOptions, EveryRowIsAccepted)
 {
-    const std::string procFile = WriteFile("proc.ini", "Architecture = KDSP-63835\n");
-    const std::string optionFile = WriteFile("options.opt", "-c\n");
+    const std::string procFile = MakeFile("proc.ini", "Architecture = KDSP-63835\n");
+    const std::string optionFile = MakeFile("options.opt", "-c\n");
     const std::string directory = dir_.string();
     auto valueFor = [&](const std::string& name) -> std::string {
         if (name == "--proc")
@@ -193,23 +146,50 @@ TEST_F(DriverOptions, EveryRowIsAccepted)
         EXPECT_EQ(input[0], '-') << input;
 }
 
-// Recognition ----------------------------------------------------------------------------
+// Recognition and handlers --------------------------------------------------------------
 
-TEST_F(DriverOptions, SingleLettersTakeAttachedOrFollowingValues)
+// The count each word consumed, and what the compiler and the recompilation command get.
+TEST_F(DriverOptions, WordsReachTheCompilerAndTheRecompilationCommand)
 {
-    EXPECT_EQ(Process({"-Dname", "-D", "name", "-Iinc"}), (std::vector<int>{1, 2, 1}));
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-Dname", "-Dname", "-Iinc"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"-Dname", "-Dname", "-Iinc"}));
+    const Words same = {"-Dname", "-Dname", "-Iinc"}, define = {"--define_macro", "name", "--define_macro", "X"},
+                language = {"--c++", "-m", "--cfront_3.0", "--old_c"};
+    const struct {
+        Words words;
+        std::vector<int> counts;
+        Words compiler, recompile;
+    } cases[] = {
+        // Single letters take attached or following values.
+        {{"-Dname", "-D", "name", "-Iinc"}, {1, 2, 1}, same, same},
+        // Long options give the name and the value as two words.
+        {{"--define_macro=name", "--define_macro", "X"}, {1, 2}, define, define},
+        // An optimisation set appends its words and is passed on alone.
+        {{"+K2"}, {1},
+         {"--kai_optimize", "2", "--ellide_empty_destructor", "--dead_type", "--preserve_null_deref", "--no_unroll",
+          "--no_restrict_new"},
+         {"+K2"}},
+        // Default options are split, options are not.
+        {{"--COMPDO_fe", "-a -b"}, {2}, {"-a", "-b"}, {"--COMPDO_fe", "-a -b"}},
+        {{"--COMPO_fe", "-a -b"}, {2}, {"-a -b"}, {"--COMPO_fe", "-a -b"}},
+        {{"--driver_name", "zc++"}, {2}, {"--driver_name", "zc++"}, {"--driver_name", "zc++"}},
+        {language, {1, 1, 1, 1}, language, language},
+        // The value of an option without one is dropped.
+        {{"--dryrun=yes", "a.c"}, {1, 1}, {}, {}},
+    };
+    for (const auto& test : cases) {
+        ClearTables();
+        EXPECT_EQ(Process(test.words), test.counts) << test.words[0];
+        EXPECT_EQ(Entries(LIST_COMPILER), test.compiler) << test.words[0];
+        EXPECT_EQ(Entries(LIST_RECOMPILE), test.recompile) << test.words[0];
+    }
+    EXPECT_EQ(DryRun, 1);
+    EXPECT_EQ(Entries(LIST_INPUTS), (Words{"a.c"}));
+
+    ClearTables();
+    Process({"--COMPDO_fe_asm", "-x \"two words\""});
+    EXPECT_EQ(Entries(LIST_ASSEMBLER), (Words{"-x", "two words"}));
 }
 
-TEST_F(DriverOptions, LongOptionsGiveNameAndValueAsTwoWords)
-{
-    EXPECT_EQ(Process({"--define_macro=name", "--define_macro", "X"}), (std::vector<int>{1, 2}));
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"--define_macro", "name", "--define_macro", "X"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), Entries(LIST_COMPILER));
-}
-
-TEST_F(DriverOptions, OutputFileInThreeSpellings)
+TEST_F(DriverOptions, OutputFileInThreeSpellingsAndLaterOutputKindWins)
 {
     for (const Words& words : {Words{"-o", "out.dxe"}, Words{"-oout.dxe"}, Words{"--output=out.dxe"}}) {
         StrSet(FileLocs[LOC_OUTPUT], "");
@@ -217,13 +197,23 @@ TEST_F(DriverOptions, OutputFileInThreeSpellings)
         EXPECT_EQ(Location(LOC_OUTPUT), "out.dxe") << words[0];
     }
     EXPECT_TRUE(Entries(LIST_RECOMPILE).empty());
-}
 
-TEST_F(DriverOptions, ValueOfAnOptionWithoutOneIsDropped)
-{
-    EXPECT_EQ(Process({"--dryrun=yes", "a.c"}), (std::vector<int>{1, 1}));
-    EXPECT_EQ(DryRun, 1);
-    EXPECT_EQ(Entries(LIST_INPUTS), (Words{"a.c"}));
+    const std::pair<const char*, int> kinds[] = {
+        {"-S", OUTPUT_ASSEMBLER}, {"-c", OUTPUT_OBJECT}, {"-M", OUTPUT_FILE_LIST}, {"-E", OUTPUT_PREPROCESSED}};
+    for (const auto& [option, production] : kinds) {
+        Process({option});
+        EXPECT_EQ(Production, production) << option;
+    }
+    EXPECT_EQ(DepLink, 1);
+    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-M", "-E"}));
+
+    for (const char* option : {"--no_code_gen", "-n", "-y"}) {
+        ClearTables();
+        Production = OUTPUT_EXECUTABLE;
+        Process({option});
+        EXPECT_EQ(Production, OUTPUT_NONE) << option;
+        EXPECT_EQ(Entries(LIST_COMPILER), (Words{"--no_code_gen"})) << option;
+    }
 }
 
 TEST_F(DriverOptions, WordsThatAreNotOptionsAreInputsInOrder)
@@ -232,33 +222,6 @@ TEST_F(DriverOptions, WordsThatAreNotOptionsAreInputsInOrder)
     EXPECT_EQ(Entries(LIST_INPUTS), (Words{"a.c", "---x", "-lm", "-ustart", "-Bstatic", "b.o", ""}));
     for (int slot : {LIST_PRELINKER, LIST_LINKER, LIST_DLL_BUILDER})
         EXPECT_EQ(Entries(slot), (Words{"-Llib"})) << slot;
-}
-
-// Handlers -------------------------------------------------------------------------------
-
-TEST_F(DriverOptions, OptimisationSetAppendsItsWordsAndIsPassedOnAlone)
-{
-    Process({"+K2"});
-    EXPECT_EQ(Entries(LIST_COMPILER),
-              (Words{"--kai_optimize", "2", "--ellide_empty_destructor", "--dead_type", "--preserve_null_deref",
-                     "--no_unroll", "--no_restrict_new"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"+K2"}));
-}
-
-TEST_F(DriverOptions, DefaultOptionsAreSplitAndOptionsAreNot)
-{
-    Process({"--COMPDO_fe", "-a -b"});
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-a", "-b"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--COMPDO_fe", "-a -b"}));
-
-    ClearTables();
-    Process({"--COMPO_fe", "-a -b"});
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-a -b"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--COMPO_fe", "-a -b"}));
-
-    ClearTables();
-    Process({"--COMPDO_fe_asm", "-x \"two words\""});
-    EXPECT_EQ(Entries(LIST_ASSEMBLER), (Words{"-x", "two words"}));
 }
 
 TEST_F(DriverOptions, ComponentOptionsArePassedOnAsTheComponentTableSays)
@@ -279,183 +242,120 @@ TEST_F(DriverOptions, ComponentOptionsArePassedOnAsTheComponentTableSays)
     EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-q"}));
 }
 
-TEST_F(DriverOptions, ImplementationModels)
+TEST_F(DriverOptions, ImplementationModelsAndControlOptions)
 {
     Process({"--CIM2c", "--LIMdy", "--LIM2", "--CCIMp", "--PIM1"});
-    EXPECT_EQ(Generate, GENERATE_C);
-    EXPECT_EQ(Production, OUTPUT_DLL);
-    EXPECT_EQ(PerformMemInit, 1);
-    EXPECT_EQ(ParallelMax, 0);
+    EXPECT_EQ((std::vector<int>{Generate, Production, PerformMemInit, ParallelMax}),
+              (std::vector<int>{GENERATE_C, OUTPUT_DLL, 1, 0}));
     EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--CIM2c"}));
     Process({"--CIM1", "--CCIM1"});
     EXPECT_EQ(Generate, GENERATE_OBJECT);
     EXPECT_EQ(ParallelMax, -1);
-}
 
-TEST_F(DriverOptions, NoCodeGenSynonymsGiveOneCompilerWord)
-{
-    for (const char* option : {"--no_code_gen", "-n", "-y"}) {
-        ClearTables();
-        Production = OUTPUT_EXECUTABLE;
-        Process({option});
-        EXPECT_EQ(Production, OUTPUT_NONE) << option;
-        EXPECT_EQ(Entries(LIST_COMPILER), (Words{"--no_code_gen"})) << option;
-    }
-}
-
-TEST_F(DriverOptions, LaterOutputKindWins)
-{
-    Process({"-S", "-c"});
-    EXPECT_EQ(Production, OUTPUT_OBJECT);
-    Process({"-M"});
-    EXPECT_EQ(Production, OUTPUT_FILE_LIST);
-    EXPECT_EQ(DepLink, 1);
-    Process({"-E"});
-    EXPECT_EQ(Production, OUTPUT_PREPROCESSED);
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-M", "-E"}));
-}
-
-TEST_F(DriverOptions, ControlOptionsWithValuesArePassedOnWithThem)
-{
+    // Control options with values are passed on with them.
+    ClearTables();
     Process({"--edit_format", "vi +%n %f", "--component_debug", "5", "--component_debug=2x", "--time_limit",
              "abc", "--instantiation_dir", "TP", "--pch_dir=PCH", "-v", "--ipa", "--opa"});
     EXPECT_EQ(EditFormat, std::optional<std::string>("vi +%n %f"));
-    EXPECT_EQ(DebugMask, 7);
-    EXPECT_EQ(TimeLimit, 0);
+    EXPECT_EQ((std::vector<int>{DebugMask, TimeLimit, Verbose, IPAMode}), (std::vector<int>{7, 0, 1, 1}));
     EXPECT_EQ(Location(LOC_REPOSITORY), "TP");
     EXPECT_EQ(Location(LOC_PCH_DIR), "PCH");
-    EXPECT_EQ(Verbose, 1);
     EXPECT_EQ(Entries(LIST_PRELINKER), (Words{"-v"}));
-    EXPECT_EQ(IPAMode, 1);
     EXPECT_EQ(Entries(LIST_RECOMPILE),
               (Words{"--edit_format", "vi +%n %f", "--component_debug", "5", "--component_debug", "2x",
                      "--time_limit", "abc", "--instantiation_dir", "TP", "--pch_dir", "PCH", "-v", "--ipa"}));
 }
 
-TEST_F(DriverOptions, DriverNameSetsProgramNameAndTemporaryPrefix)
+TEST_F(DriverOptions, DriverNameAndLanguageSelectors)
 {
-    Process({"--driver_name", "zc++"});
-    EXPECT_STREQ(ProgName, "zc++");
-    EXPECT_EQ(TempPrefix, "zcpp");
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"--driver_name", "zc++"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--driver_name", "zc++"}));
-
-    Process({"--driver_name", "mycc"});
-    EXPECT_STREQ(ProgName, "mycc");
-    EXPECT_EQ(TempPrefix, "zcpp");
-
-    Process({"--driver_name=ccqz"});
-    EXPECT_EQ(TempPrefix, "qcc");
-}
-
-TEST_F(DriverOptions, LanguageSelectorsSetTheLanguage)
-{
-    Process({"--c++"});
-    EXPECT_EQ(CPPLanguage, 1);
-    Process({"-m"});
-    EXPECT_EQ(CPPLanguage, 0);
-    Process({"--cfront_3.0"});
-    EXPECT_EQ(CPPLanguage, 1);
-    Process({"--old_c"});
-    EXPECT_EQ(CPPLanguage, 0);
-    EXPECT_EQ(Entries(LIST_COMPILER), (Words{"--c++", "-m", "--cfront_3.0", "--old_c"}));
-    EXPECT_EQ(Entries(LIST_RECOMPILE), Entries(LIST_COMPILER));
-}
-
-TEST_F(DriverOptions, OutputDirectoryIsCheckedOnlyWhenMissingFilesAreReported)
-{
-    ReportMissing = 0;
-    Process({"--output_dir", "no_such_dir"});
-    EXPECT_EQ(Location(LOC_OUTPUT_DIR), "no_such_dir");
-    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--output_dir", "no_such_dir"}));
-
-    ReportMissing = 1;
-    const std::string missing = (dir_ / "missing").string();
-    EXPECT_EXIT(Process({"--output_dir", missing}), testing::ExitedWithCode(1),
-                "Fatal Error: Directory `" + Literal(missing) + "' does not exist\n");
+    const struct {
+        Words words;
+        const char* program;
+        const char* prefix;
+    } names[] = {{{"--driver_name", "zc++"}, "zc++", "zcpp"}, {{"--driver_name", "mycc"}, "mycc", "zcpp"},
+                 {{"--driver_name=ccqz"}, "ccqz", "qcc"}};
+    for (const auto& name : names) {
+        Process(name.words);
+        EXPECT_STREQ(ProgName, name.program);
+        EXPECT_EQ(TempPrefix, name.prefix);
+    }
+    const std::pair<const char*, int> selectors[] = {{"--c++", 1}, {"-m", 0}, {"--cfront_3.0", 1}, {"--old_c", 0}};
+    for (const auto& [option, language] : selectors) {
+        Process({option});
+        EXPECT_EQ(CPPLanguage, language) << option;
+    }
 }
 
 // Option files ---------------------------------------------------------------------------
 
 TEST_F(DriverOptions, OptionFilesReadLikeArgumentsAndMayNest)
 {
-    const std::string inner = WriteFile("inner.opt", "-c b.c\n");
-    WriteFile("outer.opt", "# options\n"
-                           "a.c --COMPO_fe \"-a -b\"\n"
-                           "--option_file " + inner + "\n"
-                           "-o out.doj\n");
-    Process({"--option_file", (dir_ / "outer.opt").string(), "z.c"});
+    const std::string inner = MakeFile("inner.opt", "-c b.c\n");
+    const std::string outer = MakeFile("outer.opt", "# options\na.c --COMPO_fe \"-a -b\"\n--option_file " + inner +
+                                                        "\n-o out.doj\n");
+    Process({"--option_file", outer, "z.c"});
     EXPECT_EQ(Entries(LIST_INPUTS), (Words{"a.c", "b.c", "z.c"}));
     EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-a -b"}));
     EXPECT_EQ(Production, OUTPUT_OBJECT);
     EXPECT_EQ(Location(LOC_OUTPUT), "out.doj");
 }
 
-TEST_F(DriverOptions, OptionFileWordsTakeNoValueFromOutsideTheFile)
-{
-    const std::string file = WriteFile("last.opt", "-o\n");
-    EXPECT_EXIT(Process({"--option_file", file, "out.dxe"}), testing::ExitedWithCode(1),
-                "Fatal Error: Missing argument for option `-o'\n");
-}
-
 // Processor description file -------------------------------------------------------------
 
 TEST_F(DriverOptions, ProcessorFileKeysSelectTheModelMacros)
 {
-    Process({"--proc", WriteFile("a.ini", "Architecture = KDSP-63832\n")});
+    Process({"--proc", MakeFile("a.ini", "Architecture = KDSP-63832\n")});
     EXPECT_EQ(Entries(LIST_COMPILER), (Words{"-D__KDSP63832__=1", "-D__KDSPTARVEX__=1"}));
 
     // Every way of writing the "=", words that are not keys ignored, and each key counted.
     ClearTables();
-    Process({"--proc", WriteFile("b.ini", "# processor\n"
-                                          "Name = KDSP-63832 architecture=KDSP-63832\n"
-                                          "Architecture=KDSP-63835\n"
-                                          "Architecture =KDSP-63832\n"
-                                          "Architecture= KDSP-63835\n")});
+    Process({"--proc", MakeFile("b.ini", "# processor\n"
+                                         "Name = KDSP-63832 architecture=KDSP-63832\n"
+                                         "Architecture=KDSP-63835\n"
+                                         "Architecture =KDSP-63832\n"
+                                         "Architecture= KDSP-63835\n")});
     EXPECT_EQ(Entries(LIST_COMPILER),
               (Words{"-D__KDSP63835__=1", "-D__KDSPTARVEX__=1", "-D__KDSP63832__=1", "-D__KDSPTARVEX__=1",
                      "-D__KDSP63835__=1", "-D__KDSPTARVEX__=1"}));
     EXPECT_TRUE(Entries(LIST_RECOMPILE).empty());
 }
 
-TEST_F(DriverOptions, ProcessorFileWithAnUnknownModelIsFatal)
-{
-    const std::string file = WriteFile("bad.ini", "Architecture=KDSP-63834\n");
-    EXPECT_EXIT(Process({"--proc", file}), testing::ExitedWithCode(1),
-                "Fatal Error: Unrecognized Architecture key `Architecture=KDSP-63834' in`" + Literal(file) + "'\n");
-    const std::string cut = WriteFile("cut.ini", "Architecture = KDSP-6383\n");
-    EXPECT_EXIT(Process({"--proc", cut}), testing::ExitedWithCode(1),
-                "Fatal Error: Unrecognized Architecture key `KDSP-6383' in`" + Literal(cut) + "'\n");
-}
+// Fatal errors ---------------------------------------------------------------------------
 
-TEST_F(DriverOptions, ProcessorFileKeyWithoutValueIsFatal)
+TEST_F(DriverOptions, FatalErrorsEndWithStatusOne)
 {
+    const std::string bad = MakeFile("bad.ini", "Architecture=KDSP-63834\n");
+    const std::string cut = MakeFile("cut.ini", "Architecture = KDSP-6383\n");
+    const std::string last = MakeFile("last.opt", "-o\n"), missing = Missing("missing");
+    const std::pair<Words, std::string> cases[] = {
+        // Unknown options are named without their value.
+        {{"--bogus"}, "Unrecognized option `--bogus'"},
+        {{"--bogus=1"}, "Unrecognized option `--bogus'"},
+        {{"-vx"}, "Unrecognized option `-vx'"},
+        {{"+K9"}, "Unrecognized option `+K9'"},
+        {{"--output="}, "Missing argument for option `--output'"},
+        {{"a.c", "-o"}, "Missing argument for option `-o'"},
+        {{"--COMPP_fe"}, "Missing argument for option `--COMPP_fe'"},
+        // The words of an option file take no value from outside the file.
+        {{"--option_file", last, "out.dxe"}, "Missing argument for option `-o'"},
+        {{"--proc", bad}, "Unrecognized Architecture key `Architecture=KDSP-63834' in`" + bad + "'"},
+        {{"--proc", cut}, "Unrecognized Architecture key `KDSP-6383' in`" + cut + "'"},
+        {{"--output_dir", missing}, "Directory `" + missing + "' does not exist"},
+    };
+    for (const auto& [words, message] : cases)
+        EXPECT_EXIT(Process(words), testing::ExitedWithCode(1), "Fatal Error: " + Literal(message) + "\n") << words[0];
     for (const char* text : {"Architecture\n", "Architecture =\n", "Architecture=\n", "Architecture KDSP-63832\n"}) {
-        const std::string file = WriteFile("novalue.ini", text);
+        const std::string file = MakeFile("novalue.ini", text);
         EXPECT_EXIT(Process({"--proc", file}), testing::ExitedWithCode(1),
                     "Fatal Error: Unrecognized Architecture key in`" + Literal(file) + "'\n")
             << text;
     }
-}
 
-// Fatal errors ---------------------------------------------------------------------------
-
-TEST_F(DriverOptions, UnknownOptionsAreFatalNamedWithoutTheirValue)
-{
-    EXPECT_EXIT(Process({"--bogus"}), testing::ExitedWithCode(1), "Fatal Error: Unrecognized option `--bogus'\n");
-    EXPECT_EXIT(Process({"--bogus=1"}), testing::ExitedWithCode(1), "Fatal Error: Unrecognized option `--bogus'\n");
-    EXPECT_EXIT(Process({"-vx"}), testing::ExitedWithCode(1), "Fatal Error: Unrecognized option `-vx'\n");
-    EXPECT_EXIT(Process({"+K9"}), testing::ExitedWithCode(1), "Fatal Error: Unrecognized option `\\+K9'\n");
-}
-
-TEST_F(DriverOptions, MissingValuesAreFatal)
-{
-    EXPECT_EXIT(Process({"--output="}), testing::ExitedWithCode(1),
-                "Fatal Error: Missing argument for option `--output'\n");
-    EXPECT_EXIT(Process({"a.c", "-o"}), testing::ExitedWithCode(1),
-                "Fatal Error: Missing argument for option `-o'\n");
-    EXPECT_EXIT(Process({"--COMPP_fe"}), testing::ExitedWithCode(1),
-                "Fatal Error: Missing argument for option `--COMPP_fe'\n");
+    // The output directory is checked only when missing files are reported.
+    ReportMissing = 0;
+    Process({"--output_dir", "no_such_dir"});
+    EXPECT_EQ(Location(LOC_OUTPUT_DIR), "no_such_dir");
+    EXPECT_EQ(Entries(LIST_RECOMPILE), (Words{"--output_dir", "no_such_dir"}));
 }
 
 } // namespace
