@@ -2,7 +2,6 @@
 // trees, writability, duplicates, program and file searches, host information.
 #include "test_support.h"
 
-#include <cstdlib>
 #include <unistd.h>
 
 #include "cctrvx/globals.h"
@@ -248,22 +247,6 @@ TEST_F(FileSystemTest, SearchesForFilesLibrariesAndPrograms)
     EXPECT_EQ(FindPathVar("plain.exe", list), std::nullopt);
     EXPECT_EQ(FindPathVar("tool.exe", ""), std::nullopt);
 }
-
-// Sets an environment variable for one test, or unsets it, and restores it afterwards.
-class Variable {
-public:
-    Variable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            saved_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~Variable() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 TEST_F(FileSystemTest, PathVariableIsNormalised)
 {

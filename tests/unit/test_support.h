@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,6 +45,25 @@ std::string Stderr(Work work)
     return testing::internal::GetCapturedStderr();
 }
 
+// Sets an environment variable, or unsets it with null, until the end of the scope.
+class Variable {
+public:
+    Variable(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            saved_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~Variable() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
+    Variable(const Variable&) = delete;
+    Variable& operator=(const Variable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+// A private directory for each test, removed afterwards.
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override
