@@ -8,11 +8,6 @@
 
 namespace {
 
-std::string Text(const DString& s)
-{
-    return std::string(s.view());
-}
-
 DString Make(const char* text)
 {
     DString s;
@@ -20,159 +15,121 @@ DString Make(const char* text)
     return s;
 }
 
-TEST(FileSuffix, FindsTheSuffixBeforeVersionComponents)
+TEST(FileSuffix, SuffixesBeforeVersionComponentsAndTheirKindsIgnoringCase)
 {
-    EXPECT_EQ(FileSuffix("prog.c"), "c");
-    EXPECT_EQ(FileSuffix("prog.c.2"), "c.2");
-    EXPECT_EQ(FileSuffix("prog.12"), "");
-    EXPECT_EQ(FileSuffix("prog"), "");
-    EXPECT_EQ(FileSuffix("dir.x\\prog"), "");
-    EXPECT_EQ(FileSuffix("c:prog"), "");
-    EXPECT_EQ(FileSuffix(".c"), "c");
-    EXPECT_EQ(FileSuffix("a.1b"), "1b");
-    EXPECT_EQ(FileSuffix("a.c.1.22"), "c.1.22");
-    EXPECT_EQ(FileSuffix("a."), "");
-}
-
-TEST(FileSuffix, KindsIgnoreCase)
-{
-    EXPECT_EQ(FileKindOf("x.C"), FILE_C);
-    EXPECT_EQ(FileKindOf("x.DSP"), FILE_ASSEMBLER);
-    EXPECT_EQ(FileKindOf("x.dsp"), FILE_ASSEMBLER);
-    EXPECT_EQ(FileKindOf("x.cpp.3"), FILE_CXX);
-    EXPECT_EQ(FileKindOf("x.txt"), FILE_UNRECOGNIZED);
-    EXPECT_EQ(FileKindOf("x"), FILE_NONE);
-    EXPECT_EQ(FileKindOf("x.7"), FILE_NONE);
-    EXPECT_EQ(FileKindOf("x.c++"), FILE_CXX);
-    EXPECT_EQ(FileKindOf("x.H++"), FILE_CXX_HEADER);
-    EXPECT_EQ(FileKindOf("lib.dlb"), FILE_LIBRARY);
-    EXPECT_EQ(FileKindOf("a.DXE"), FILE_EXECUTABLE);
-    EXPECT_EQ(FileKindOf("p.pgo"), FILE_PROFILE);
-    EXPECT_EQ(FileKindOf("o.opt"), FILE_OPTIONS);
-}
-
-TEST(FileSuffix, StandardSuffixes)
-{
-    EXPECT_STREQ(StandardSuffix(FILE_C), "c");
-    EXPECT_STREQ(StandardSuffix(FILE_CXX), "cpp");
-    EXPECT_STREQ(StandardSuffix(FILE_ASSEMBLER), "s");
-    EXPECT_STREQ(StandardSuffix(FILE_OBJECT), "doj");
-    EXPECT_STREQ(StandardSuffix(FILE_EXECUTABLE), "dxe");
-    EXPECT_STREQ(StandardSuffix(FILE_DLL), "");
-    EXPECT_STREQ(StandardSuffix(FILE_UNRECOGNIZED), "");
+    const std::pair<const char*, const char*> suffixes[] = {
+        {"prog.c", "c"}, {"prog.c.2", "c.2"}, {"prog.12", ""}, {"prog", ""},   {"dir.x\\prog", ""},
+        {"c:prog", ""},  {".c", "c"},         {"a.1b", "1b"},  {"a.c.1.22", "c.1.22"}, {"a.", ""},
+    };
+    for (const auto& [name, suffix] : suffixes)
+        EXPECT_EQ(FileSuffix(name), suffix) << name;
+    const std::pair<const char*, int> kinds[] = {
+        {"x.C", FILE_C},          {"x.DSP", FILE_ASSEMBLER},   {"x.dsp", FILE_ASSEMBLER}, {"x.cpp.3", FILE_CXX},
+        {"x.txt", FILE_UNRECOGNIZED}, {"x", FILE_NONE},        {"x.7", FILE_NONE},        {"x.c++", FILE_CXX},
+        {"x.H++", FILE_CXX_HEADER}, {"lib.dlb", FILE_LIBRARY}, {"a.DXE", FILE_EXECUTABLE}, {"p.pgo", FILE_PROFILE},
+        {"o.opt", FILE_OPTIONS},
+    };
+    for (const auto& [name, kind] : kinds)
+        EXPECT_EQ(FileKindOf(name), kind) << name;
+    const std::pair<int, const char*> standard[] = {
+        {FILE_C, "c"},           {FILE_CXX, "cpp"}, {FILE_ASSEMBLER, "s"},    {FILE_OBJECT, "doj"},
+        {FILE_EXECUTABLE, "dxe"}, {FILE_DLL, ""},   {FILE_UNRECOGNIZED, ""},
+    };
+    for (const auto& [kind, suffix] : standard)
+        EXPECT_STREQ(StandardSuffix(kind), suffix) << kind;
 }
 
 TEST(FilePieces, NameBaseAndPath)
 {
-    EXPECT_EQ(FileName("c:prog.c"), "prog.c");
-    EXPECT_EQ(FileName("a/b.c"), "a/b.c");
-    EXPECT_EQ(FileName("dir\\sub\\x.c"), "x.c");
-    EXPECT_EQ(FileBase("dir\\prog.c.2"), "prog");
-    EXPECT_EQ(FileBase("dir\\prog"), "prog");
-    EXPECT_EQ(FilePath("dir\\sub\\x.c"), "dir\\sub");
-    EXPECT_EQ(FilePath("\\x.c"), "\\");
-    EXPECT_EQ(FilePath("c:x.c"), "c:");
-    EXPECT_EQ(FilePath("c:\\x.c"), "c:\\");
-    EXPECT_EQ(FilePath("x.c"), "");
+    std::string (*const FileNamed)(std::string_view) = [](std::string_view p) { return std::string(FileName(p)); };
+    const struct {
+        std::string (*piece)(std::string_view);
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {FileNamed, "c:prog.c", "prog.c"},    {FileNamed, "a/b.c", "a/b.c"},    {FileNamed, "dir\\sub\\x.c", "x.c"},
+        {FileBase, "dir\\prog.c.2", "prog"},  {FileBase, "dir\\prog", "prog"},  {FilePath, "dir\\sub\\x.c", "dir\\sub"},
+        {FilePath, "\\x.c", "\\"},           {FilePath, "c:x.c", "c:"},        {FilePath, "c:\\x.c", "c:\\"},
+        {FilePath, "x.c", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.piece(c.name), c.expected) << c.name;
 }
 
-TEST(Suffixes, RemoveKeepsVersionComponents)
+TEST(Suffixes, RemoveAndAddKeepVersionComponents)
 {
     DString name = Make("prog.c.2");
     std::uint32_t position = 99;
     EXPECT_EQ(RemSuffix(name, &position), 1);
-    EXPECT_EQ(Text(name), "prog.2");
+    EXPECT_EQ(name.view(), "prog.2");
     EXPECT_EQ(position, 4u);
     EXPECT_EQ(AddSuffix(name, "doj", position), 1);
-    EXPECT_EQ(Text(name), "prog.doj.2");
-
-    DString none = Make("prog.12");
-    EXPECT_EQ(RemSuffix(none, &position), 0);
-    EXPECT_EQ(Text(none), "prog.12");
-    EXPECT_EQ(position, 4u);
-
-    // A dot in a directory is not a suffix of the file.
-    DString dotted = Make("dir.x\\prog");
-    EXPECT_EQ(RemSuffix(dotted, &position), 0);
-    EXPECT_EQ(Text(dotted), "dir.x\\prog");
-}
-
-TEST(Suffixes, AddAppendsBeforeVersionComponents)
-{
-    DString name = Make("prog.2");
-    EXPECT_EQ(AddSuffix(name, "doj", 0), 1);
-    EXPECT_EQ(Text(name), "prog.doj.2");
-
-    DString trailingDot = Make("prog");
-    EXPECT_EQ(AddSuffix(trailingDot, "doj.", 0), 1);
-    EXPECT_EQ(Text(trailingDot), "prog.doj");
-
-    DString appended = Make("a.c");
-    EXPECT_EQ(AddSuffix(appended, ".doj", 0), 1);
-    EXPECT_EQ(Text(appended), "a.c.doj");
-
-    DString rejected = Make("x");
-    EXPECT_EQ(AddSuffix(rejected, "", 0), 0);
-    EXPECT_EQ(AddSuffix(rejected, ".", 0), 0);
-    EXPECT_EQ(AddSuffix(rejected, "..x", 0), 0);
-    EXPECT_EQ(Text(rejected), "x");
-}
-
-class OutputSuffixTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        NoWarnings = 0;
-        SetProgName("cctrvx");
+    EXPECT_EQ(name.view(), "prog.doj.2");
+    // Nothing to remove: a version component, or a dot in a directory.
+    for (const auto& [text, end] : {std::pair{"prog.12", 4u}, {"dir.x\\prog", 10u}}) {
+        DString none = Make(text);
+        EXPECT_EQ(RemSuffix(none, &position), 0) << text;
+        EXPECT_EQ(none.view(), text);
+        EXPECT_EQ(position, end) << text;
     }
-    std::string Check(const char* name, int kind, std::string& warnings, int* result = nullptr)
-    {
-        DString s = Make(name);
+
+    const struct {
+        const char* name;
+        const char* suffix;
+        int result;
+        const char* expected;
+    } adds[] = {
+        {"prog.2", "doj", 1, "prog.doj.2"}, {"prog", "doj.", 1, "prog.doj"}, {"a.c", ".doj", 1, "a.c.doj"},
+        {"x", "", 0, "x"},                  {"x", ".", 0, "x"},              {"x", "..x", 0, "x"},
+    };
+    for (const auto& add : adds) {
+        DString s = Make(add.name);
+        EXPECT_EQ(AddSuffix(s, add.suffix, 0), add.result) << add.name << " " << add.suffix;
+        EXPECT_EQ(s.view(), add.expected);
+    }
+}
+
+TEST(OutputSuffix, RepairsWithWarnings)
+{
+    NoWarnings = 0;
+    SetProgName("cctrvx");
+    const std::string w = "cctrvx: Warning: ";
+    const struct {
+        const char* name;
+        int kind;
+        const char* expected;
+        std::string warnings;
+        int result;
+    } cases[] = {
+        {"out.doj", OUTPUT_OBJECT, "out.doj", "", 1},
+        {"out", OUTPUT_OBJECT, "out.doj", w + "Adding new suffix `.doj' to object output file `out'\n", 1},
+        {"prog.foo", OUTPUT_EXECUTABLE, "prog.dxe",
+         w + "Ignoring bad suffix `.foo' for executable output file `prog.foo'\n" + w +
+             "Adding new suffix `.dxe' to executable output file `prog'\n",
+         1},
+        {"lib.dll", OUTPUT_DLL, "lib", w + "Ignoring bad suffix `.dll' for dynamic link library output file `lib.dll'\n",
+         1},
+        {"prog.2", OUTPUT_EXECUTABLE, "prog.dxe.2", w + "Adding new suffix `.dxe' to executable output file `prog.2'\n",
+         1},
+        // File lists lose every known suffix.
+        {"list.c.doj", OUTPUT_FILE_LIST, "list",
+         w + "Ignoring bad suffix `.doj' for file list `list.c.doj'\n" + w +
+             "Ignoring bad suffix `.c' for file list `list.c'\n",
+         1},
+        {"list.txt", OUTPUT_FILE_LIST, "list.txt", "", 1},
+        {"list", OUTPUT_FILE_LIST, "list", "", 1},
+        {"x.doj", OUTPUT_NONE, "", w + "Ignoring output file `x.doj' - not required\n", 0},
+    };
+    for (const auto& c : cases) {
+        DString s = Make(c.name);
         testing::internal::CaptureStderr();
-        int r = OutputSuffix(s, kind);
-        warnings = testing::internal::GetCapturedStderr();
-        if (result)
-            *result = r;
-        return Text(s);
+        EXPECT_EQ(OutputSuffix(s, c.kind), c.result) << c.name;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warnings) << c.name;
+        EXPECT_EQ(s.view(), c.expected);
     }
-};
-
-TEST_F(OutputSuffixTest, RepairsWithWarnings)
-{
-    std::string warnings;
-    EXPECT_EQ(Check("out.doj", OUTPUT_OBJECT, warnings), "out.doj");
-    EXPECT_EQ(warnings, "");
-    EXPECT_EQ(Check("out", OUTPUT_OBJECT, warnings), "out.doj");
-    EXPECT_EQ(warnings, "cctrvx: Warning: Adding new suffix `.doj' to object output file `out'\n");
-    EXPECT_EQ(Check("prog.foo", OUTPUT_EXECUTABLE, warnings), "prog.dxe");
-    EXPECT_EQ(warnings, "cctrvx: Warning: Ignoring bad suffix `.foo' for executable output file `prog.foo'\n"
-                        "cctrvx: Warning: Adding new suffix `.dxe' to executable output file `prog'\n");
-    EXPECT_EQ(Check("lib.dll", OUTPUT_DLL, warnings), "lib");
-    EXPECT_EQ(warnings, "cctrvx: Warning: Ignoring bad suffix `.dll' for dynamic link library output file `lib.dll'\n");
-    EXPECT_EQ(Check("prog.2", OUTPUT_EXECUTABLE, warnings), "prog.dxe.2");
 }
 
-TEST_F(OutputSuffixTest, FileListsLoseEveryKnownSuffix)
-{
-    std::string warnings;
-    EXPECT_EQ(Check("list.c.doj", OUTPUT_FILE_LIST, warnings), "list");
-    EXPECT_EQ(warnings, "cctrvx: Warning: Ignoring bad suffix `.doj' for file list `list.c.doj'\n"
-                        "cctrvx: Warning: Ignoring bad suffix `.c' for file list `list.c'\n");
-    EXPECT_EQ(Check("list.txt", OUTPUT_FILE_LIST, warnings), "list.txt");
-    EXPECT_EQ(warnings, "");
-    EXPECT_EQ(Check("list", OUTPUT_FILE_LIST, warnings), "list");
-}
-
-TEST_F(OutputSuffixTest, NoOutputIsCleared)
-{
-    std::string warnings;
-    int result = -1;
-    EXPECT_EQ(Check("x.doj", OUTPUT_NONE, warnings, &result), "");
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(warnings, "cctrvx: Warning: Ignoring output file `x.doj' - not required\n");
-}
-
-TEST(FileTarget, NamesNextToTheUserOrInTheTemporaryDirectory)
+TEST(FileNames, TargetsInstantiationFilesAndDigits)
 {
     StrSet(FileLocs[LOC_OUTPUT_DIR], "");
     StrSet(FileLocs[LOC_TEMP], "\\tmp\\priv");
@@ -181,26 +138,17 @@ TEST(FileTarget, NamesNextToTheUserOrInTheTemporaryDirectory)
     EXPECT_EQ(FileTarget("src\\a.c", nullptr, 1), "a");
     EXPECT_EQ(FileTarget("src\\a.c", "doj", 2), "\\tmp\\priv\\a.doj");
     TempPrefix = "qcc";
-    std::string temporary = FileTarget("src\\a.c", "s", 0);
+    const std::string temporary = FileTarget("src\\a.c", "s", 0);
     EXPECT_EQ(temporary.rfind("\\tmp\\priv\\qcc", 0), 0u);
     EXPECT_EQ(temporary.substr(temporary.size() - 2), ".s");
     StrSet(FileLocs[LOC_OUTPUT_DIR], "out");
     EXPECT_EQ(FileTarget("src\\a.c", "doj", 1), "out\\a.doj");
     StrSet(FileLocs[LOC_OUTPUT_DIR], "");
-}
 
-TEST(FileNames, InstantiationFilesReplaceTheSuffix)
-{
     EXPECT_EQ(InstantiationFile("obj\\a.doj", ".ii"), "obj\\a.ii");
     EXPECT_EQ(InstantiationFile("a.doj", ".ti"), "a.ti");
-}
-
-TEST(FileNames, NumberOfDigits)
-{
-    EXPECT_EQ(NumberOfDigits(0), 1);
-    EXPECT_EQ(NumberOfDigits(7), 2);
-    EXPECT_EQ(NumberOfDigits(123), 4);
-    EXPECT_EQ(NumberOfDigits(-5), 3);
+    for (const auto& [number, digits] : {std::pair{0L, 1}, {7L, 2}, {123L, 4}, {-5L, 3}})
+        EXPECT_EQ(NumberOfDigits(number), digits) << number;
 }
 
 } // namespace
