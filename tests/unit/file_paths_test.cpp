@@ -7,43 +7,29 @@
 
 namespace {
 
-std::string Filter(std::string path)
+TEST(Paths, FilterBuildAndCompress)
 {
-    return FilterPath(path);
-}
+    const std::pair<std::string, std::string> filtered[] = {
+        {"//d/src//x/", "d:\\src\\x"}, {"\\\\server\\share\\", "\\\\server\\share"},
+        {"\\\\\\server", "\\\\server"}, {"c:\\", "c:\\"}, {"\\", "\\"}, {"a\\\\b\\", "a\\b"},
+        {"a/b/c", "a\\b\\c"}, {"//c", "c:\\"}, {"", ""},
+    };
+    for (auto [path, expected] : filtered)
+        EXPECT_EQ(FilterPath(path), expected) << path;
 
-TEST(Paths, FilterNormalisesSeparators)
-{
-    EXPECT_EQ(Filter("//d/src//x/"), "d:\\src\\x");
-    EXPECT_EQ(Filter("\\\\server\\share\\"), "\\\\server\\share");
-    EXPECT_EQ(Filter("\\\\\\server"), "\\\\server");
-    EXPECT_EQ(Filter("c:\\"), "c:\\");
-    EXPECT_EQ(Filter("\\"), "\\");
-    EXPECT_EQ(Filter("a\\\\b\\"), "a\\b");
-    EXPECT_EQ(Filter("a/b/c"), "a\\b\\c");
-    EXPECT_EQ(Filter("//c"), "c:\\");
-    EXPECT_EQ(Filter(""), "");
-}
-
-TEST(Paths, BuildJoinsWithBackslashes)
-{
     EXPECT_EQ(BuildPath({"c:", "a.c"}), "c:a.c");
     EXPECT_EQ(BuildPath({"", "x"}), "x");
     EXPECT_EQ(BuildPath({"dir", "sub", "f.c"}), "dir\\sub\\f.c");
     EXPECT_EQ(BuildPath({"dir\\", "f.c"}), "dir\\f.c");
     EXPECT_EQ(BuildPath({"/opt/trvx", "Tarvex", "etc"}), "\\opt\\trvx\\Tarvex\\etc");
-}
 
-TEST(Paths, CompressSimplifiesDotComponents)
-{
-    EXPECT_EQ(CompressPath("c:\\a\\.\\b\\..\\d"), "c:\\a\\d");
-    EXPECT_EQ(CompressPath("\\..\\x"), "\\x");
-    EXPECT_EQ(CompressPath("a\\..\\b"), ".\\b");
-    EXPECT_EQ(CompressPath("..\\x"), "..\\x");
-    EXPECT_EQ(CompressPath("a\\b"), ".\\a\\b");
-    EXPECT_EQ(CompressPath("..\\..\\x"), "..\\..\\x");
-    EXPECT_EQ(CompressPath(".\\a\\..\\..\\b"), "..\\b");
-    EXPECT_EQ(CompressPath("\\a\\\\b\\"), "\\a\\b");
+    const std::pair<const char*, const char*> compressed[] = {
+        {"c:\\a\\.\\b\\..\\d", "c:\\a\\d"}, {"\\..\\x", "\\x"},     {"a\\..\\b", ".\\b"},
+        {"..\\x", "..\\x"},                   {"a\\b", ".\\a\\b"},  {"..\\..\\x", "..\\..\\x"},
+        {".\\a\\..\\..\\b", "..\\b"},          {"\\a\\\\b\\", "\\a\\b"},
+    };
+    for (const auto& [path, expected] : compressed)
+        EXPECT_EQ(CompressPath(path), expected) << path;
 }
 
 TEST(TempNames, PrefixProcessIdAndBase36Counter)
