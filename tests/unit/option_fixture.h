@@ -102,6 +102,26 @@ protected:
         return result;
     }
 
+    // One step of a scenario: the words read after those of the steps before, what they
+    // print, and the entries of one list afterwards (none checked for list -1).
+    struct Step {
+        Words words;
+        std::string errors;
+        int list = -1;
+        Words entries = {};
+    };
+
+    void Steps(const std::vector<Step>& steps)
+    {
+        for (const Step& step : steps) {
+            const std::string words = testing::PrintToString(step.words);
+            EXPECT_EQ(Run(step.words), step.errors) << words;
+            if (step.list >= 0) {
+                EXPECT_EQ(Entries(step.list), step.entries) << words;
+            }
+        }
+    }
+
     static Words Names(int slot) { return NamesOf(ArgLists[slot]); }
 
     // "name" for a node without a value, "name=value" for one with.

@@ -15,37 +15,35 @@ using OptionHandlers = OptionFixture;
 
 TEST_F(OptionHandlers, DiagnosticNumbersAreStoredInDecimalInOneListEach)
 {
-    EXPECT_EQ(Run({"-Wsuppress", "12,0x0c"}), Warning("Ignoring duplicate error number `12' for option `-Wsuppress'"));
-    EXPECT_EQ(Names(LIST_DIAG_SUPPRESS), (Words{"12"}));
-
-    EXPECT_EQ(Run({"-Werror", "7", "-Wwarn", "7"}),
-              Warning("Overriding previous status of error number `7' for option `-Wwarn'"));
-    EXPECT_EQ(Names(LIST_DIAG_ERROR), Words{});
-    EXPECT_EQ(Names(LIST_DIAG_WARNING), (Words{"7"}));
-
-    EXPECT_EQ(Run({"-Wremark0x10", "-Wsuppress=16"}),
-              Warning("Overriding previous status of error number `16' for option `-Wsuppress'"));
-    EXPECT_EQ(Names(LIST_DIAG_REMARK), Words{});
-    EXPECT_EQ(Names(LIST_DIAG_SUPPRESS), (Words{"12", "16"}));
+    Steps({
+        {{"-Wsuppress", "12,0x0c"}, Warning("Ignoring duplicate error number `12' for option `-Wsuppress'"),
+         LIST_DIAG_SUPPRESS, {"12"}},
+        {{"-Werror", "7", "-Wwarn", "7"}, Warning("Overriding previous status of error number `7' for option `-Wwarn'"),
+         LIST_DIAG_WARNING, {"7"}},
+        {{"-Wremark0x10", "-Wsuppress=16"},
+         Warning("Overriding previous status of error number `16' for option `-Wsuppress'"), LIST_DIAG_SUPPRESS,
+         {"12", "16"}},
+    });
+    EXPECT_EQ(ArgLists[LIST_DIAG_ERROR].count + ArgLists[LIST_DIAG_REMARK].count, 0u);
     EXPECT_EQ(ErrorNum, 0u);
-}
 
-TEST_F(OptionHandlers, BadDiagnosticNumbersAreReportedOneByOne)
-{
-    EXPECT_EQ(Run({"-Werror", "5,,0,65536,1x,65535,99999999999"}),
-              Warning("Missing error number for option `-Werror'") +
-                  Failure("Illegal error number `0' for option `-Werror'") +
-                  Failure("Illegal error number `65536' for option `-Werror'") +
-                  Failure("Bad numeric argument `1x' for option `-Werror'") +
-                  Warning("Positive number overflow in `99999999999'") +
-                  Failure("Illegal error number `99999999999' for option `-Werror'"));
-    EXPECT_EQ(Names(LIST_DIAG_ERROR), (Words{"5", "65535"}));
+    // Bad numbers are reported one by one.
+    Steps({
+        {{"-Werror", "5,,0,65536,1x,65535,99999999999"},
+         Warning("Missing error number for option `-Werror'") +
+             Failure("Illegal error number `0' for option `-Werror'") +
+             Failure("Illegal error number `65536' for option `-Werror'") +
+             Failure("Bad numeric argument `1x' for option `-Werror'") +
+             Warning("Positive number overflow in `99999999999'") +
+             Failure("Illegal error number `99999999999' for option `-Werror'"),
+         LIST_DIAG_ERROR, {"5", "65535"}},
+        {{"-Wwarn"}, Warning("Missing error number for option `-Wwarn'")},
+    });
     EXPECT_EQ(ErrorNum, 4u);
-    EXPECT_EQ(Run({"-Wwarn"}), Warning("Missing error number for option `-Wwarn'"));
     EXPECT_TRUE(Given(OPT_Werror));
 }
 
-TEST_F(OptionHandlers, FlagsOptionsFillTheirToolsLists)
+TEST_F(OptionHandlers, FlagsOptionsFillTheirToolsListsEscapedCommasStayInTheirPiece)
 {
     const std::pair<const char*, int> flags[] = {
         {"-flags-driver", LIST_DRIVER},     {"-flags-compiler", LIST_COMPILER}, {"-flags-asm", LIST_ASSEMBLER},
@@ -55,82 +53,71 @@ TEST_F(OptionHandlers, FlagsOptionsFillTheirToolsLists)
     };
     for (const auto& [name, list] : flags) {
         Reset();
-        EXPECT_EQ(Run({name, "-x,-y"}), "") << name;
-        EXPECT_EQ(Names(list), (Words{"-x", "-y"})) << name;
+        Steps({{{name, "-x,-y"}, "", list, {"-x", "-y"}}});
     }
-}
-
-TEST_F(OptionHandlers, EscapedCommasStayInTheirPiece)
-{
-    EXPECT_EQ(Run({"-flags-asm", "a\\,b,c", "-flags-link", "x,a\\,b\\,c", "-flags-lib", "\\,,p\\q"}), "");
-    EXPECT_EQ(Names(LIST_ASSEMBLER), (Words{"a,b", "c"}));
-    EXPECT_EQ(Names(LIST_LINKER), (Words{"x", "a,b,c"}));
-    EXPECT_EQ(Names(LIST_ARCHIVER), (Words{",", "p\\q"}));
-    EXPECT_EQ(Run({"-flags-prof", "a,,b,", "-flags-demangle="}),
-              Warning("Empty argument for option `-flags-prof'") + Warning("Empty argument for option `-flags-prof'") +
-                  Warning("Empty argument for option `-flags-demangle'"));
-    EXPECT_EQ(Names(LIST_PROFILER), (Words{"a", "b"}));
-}
-
-TEST_F(OptionHandlers, CodeGeneratorPiecesBecomeTranslations)
-{
-    EXPECT_EQ(Run({"-999", "-a,-b\\,c"}), "");
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-a=-a(i)", "-b,c=-b,c(i)"}));
+    Reset();
+    Steps({
+        {{"-flags-asm", "a\\,b,c"}, "", LIST_ASSEMBLER, {"a,b", "c"}},
+        {{"-flags-link", "x,a\\,b\\,c"}, "", LIST_LINKER, {"x", "a,b,c"}},
+        {{"-flags-lib", "\\,,p\\q"}, "", LIST_ARCHIVER, {",", "p\\q"}},
+        {{"-flags-prof", "a,,b,", "-flags-demangle="},
+         Warning("Empty argument for option `-flags-prof'") + Warning("Empty argument for option `-flags-prof'") +
+             Warning("Empty argument for option `-flags-demangle'"),
+         LIST_PROFILER, {"a", "b"}},
+        // Code generator pieces become translations.
+        {{"-999", "-a,-b\\,c"}, "", LIST_PENDING, {"-a=-a(i)", "-b,c=-b,c(i)"}},
+    });
     ProcessOptions();
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-a", "-b,c"}));
 }
 
 TEST_F(OptionHandlers, OnlyKnownRegistersAreReservedOnce)
 {
-    EXPECT_EQ(Run({"-reserve", "m3,r9", "-reserve=m3"}), Failure("Cannot reserve register `r9'"));
-    EXPECT_EQ(Names(LIST_RESERVED_REGS), (Words{"m3"}));
+    Steps({{{"-reserve", "m3,r9", "-reserve=m3"}, Failure("Cannot reserve register `r9'"), LIST_RESERVED_REGS, {"m3"}}});
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"__M3_RESERVED__=1"}));
     EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDM3_RESERVED"}));
-    EXPECT_EQ(Run({"-reserve", "M3"}), "");
-    EXPECT_EQ(Names(LIST_RESERVED_REGS), (Words{"m3", "M3"}));
+    Steps({{{"-reserve", "M3"}, "", LIST_RESERVED_REGS, {"m3", "M3"}}});
 }
 
 // Values that become translations ---------------------------------------------------------
 
 TEST_F(OptionHandlers, AutoInlineTakesOneFiniteNonNegativeRatio)
 {
-    EXPECT_EQ(Run({"-auto-inline", "1.5"}), "");
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-auto-inline=--inline_auto_space_time=1.50(d)"}));
-    EXPECT_EQ(Run({"-auto-inline=2"}), Warning("Ignoring previous `-auto-inline' option"));
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-auto-inline=--inline_auto_space_time=2.00(d)"}));
-
-    // Bad ratios leave the queued one alone.
-    EXPECT_EQ(Run({"-auto-inline", "-1", "-auto-inline", "inf", "-auto-inline", "nan", "-auto-inline", "-inf",
-                   "-auto-inline", "1e999", "-auto-inline", "1.5x", "-auto-inline", "abc", "-auto-inline="}),
-              Failure("Illegal space/time ratio `-1' for option `-auto-inline'") +
-                  Failure("Bad numeric argument `inf' for option `-auto-inline'") +
-                  Failure("Bad numeric argument `nan' for option `-auto-inline'") +
-                  Failure("Bad numeric argument `-inf' for option `-auto-inline'") +
-                  Warning("floating point number overflow in `1e999'") +
-                  Failure("Bad numeric argument `1e999' for option `-auto-inline'") +
-                  Failure("Bad numeric argument `1.5x' for option `-auto-inline'") +
-                  Warning("invalid floating point number `abc'") +
-                  Failure("Bad numeric argument `abc' for option `-auto-inline'") +
-                  Failure("Missing argument for option `-auto-inline'"));
+    auto badNumber = [](const char* text) {
+        return Failure(std::string("Bad numeric argument `") + text + "' for option `-auto-inline'");
+    };
+    Steps({
+        {{"-auto-inline", "1.5"}, "", LIST_PENDING, {"-auto-inline=--inline_auto_space_time=1.50(d)"}},
+        {{"-auto-inline=2"}, Warning("Ignoring previous `-auto-inline' option"), LIST_PENDING,
+         {"-auto-inline=--inline_auto_space_time=2.00(d)"}},
+        // Bad ratios leave the queued one alone.
+        {{"-auto-inline", "-1", "-auto-inline", "inf", "-auto-inline", "nan", "-auto-inline", "-inf", "-auto-inline",
+          "1e999", "-auto-inline", "1.5x", "-auto-inline", "abc", "-auto-inline="},
+         Failure("Illegal space/time ratio `-1' for option `-auto-inline'") + badNumber("inf") + badNumber("nan") +
+             badNumber("-inf") + Warning("floating point number overflow in `1e999'") + badNumber("1e999") +
+             badNumber("1.5x") + Warning("invalid floating point number `abc'") + badNumber("abc") +
+             Failure("Missing argument for option `-auto-inline'"),
+         LIST_PENDING, {"-auto-inline=--inline_auto_space_time=2.00(d)"}},
+    });
     EXPECT_EQ(ErrorNum, 8u);
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-auto-inline=--inline_auto_space_time=2.00(d)"}));
 }
 
 TEST_F(OptionHandlers, ErrorLimitsAndGlobalValue)
 {
-    EXPECT_EQ(Run({"-Werror-limit", "3", "-val-global", "x"}), "");
-    EXPECT_EQ(Run({"-Werror-limit=0x10", "-val-global=y"}),
-              Warning("Ignoring previous `-Werror-limit' option") + Warning("Ignoring previous `-val-global' option"));
-    EXPECT_EQ(Run({"-Werror-limit", "0", "-Werror-limit", "x", "-Werror-limit=", "-val-global="}),
-              Failure("Illegal error limit `0' for option `-Werror-limit'") +
-                  Failure("Bad numeric argument `x' for option `-Werror-limit'") +
-                  Failure("Missing argument for option `-Werror-limit'") +
-                  Failure("Missing argument for option `-val-global'"));
+    Steps({
+        {{"-Werror-limit", "3", "-val-global", "x"}, ""},
+        {{"-Werror-limit=0x10", "-val-global=y"},
+         Warning("Ignoring previous `-Werror-limit' option") + Warning("Ignoring previous `-val-global' option")},
+        {{"-Werror-limit", "0", "-Werror-limit", "x", "-Werror-limit=", "-val-global="},
+         Failure("Illegal error limit `0' for option `-Werror-limit'") +
+             Failure("Bad numeric argument `x' for option `-Werror-limit'") +
+             Failure("Missing argument for option `-Werror-limit'") +
+             Failure("Missing argument for option `-val-global'")},
+        // The driver's own limit.
+        {{"-Wdriver-limit", "5"}, ""},
+    });
     ProcessOptions();
     EXPECT_EQ(Names(LIST_DRIVER), (Words{"--error_limit=16", "--val-global=y"}));
-
-    // The driver's own limit.
-    EXPECT_EQ(Run({"-Wdriver-limit", "5"}), "");
     EXPECT_EQ(ErrorMax, 5u);
     ErrorMax = 0;
     EXPECT_EQ(Run({"-Wdriver-limit=-1", "-Wdriver-limit", "x", "-Wdriver-limit="}),
@@ -142,16 +129,12 @@ TEST_F(OptionHandlers, ErrorLimitsAndGlobalValue)
 
 TEST_F(OptionHandlers, SpeedVersusSizeIsQueuedWhateverItsChecksFound)
 {
-    EXPECT_EQ(Run({"-Ov", "150"}), Failure("Illegal value for option '-Ov'"));
+    Steps({{{"-Ov", "150"}, Failure("Illegal value for option '-Ov'"), LIST_PENDING, {"-Ov=-opt_speed_vs_size=150(i)"}}});
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-O"}));
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-Ov=-opt_speed_vs_size=150(i)"}));
-
     Reset();
     // A later -Ov does not replace an earlier one.
-    EXPECT_EQ(Run({"-Ov", "30", "-Ov40"}), "");
+    Steps({{{"-Ov", "30", "-Ov40"}, "", LIST_PENDING, {"-Ov=-opt_speed_vs_size=30(i)", "-Ov=-opt_speed_vs_size=40(i)"}}});
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-O", "-O"}));
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-Ov=-opt_speed_vs_size=30(i)", "-Ov=-opt_speed_vs_size=40(i)"}));
-
     EXPECT_EQ(Run({"-Ov", "x", "-Ov=", "-Ov", "-1", "-Ov=100", "-Ov=0"}),
               Failure("Bad numeric argument 'x' for option '-Ov'") + Failure("Missing argument for option '-Ov'") +
                   Failure("Illegal value for option '-Ov'"));
@@ -162,127 +145,107 @@ TEST_F(OptionHandlers, SpeedVersusSizeIsQueuedWhateverItsChecksFound)
 
 TEST_F(OptionHandlers, MacroDefinitionsAndRemovals)
 {
-    EXPECT_EQ(Run({"-D", "X", "-D", "X=1"}), Warning("Duplicate definition of macro `X'"));
-    EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1"}));
-    EXPECT_EQ(Run({"-DY=2", "-D", "f(a)=a", "-DE=", "-D", "Y=3"}), Warning("Redefinition of macro `Y' from `2' to `3'"));
-    EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1", "f(a)=a", "E=", "Y=3"}));
-
-    EXPECT_EQ(Run({"-D", "=1", "-D==1", "-D", "9x", "-D", "a-b=1", "-D", "f(a", "-D="}),
-              Failure("Missing macro name for option `-D'") + Failure("Missing macro name for option `-D'") +
-                  Failure("Illegal macro name `9x' for option `-D'") +
-                  Failure("Illegal macro name `a-b' for option `-D'") +
-                  Failure("Missing macro name for option `-D'"));
-    EXPECT_EQ(ErrorNum, 5u);
-    // A name that opens a parameter list is taken as it is.
-    EXPECT_EQ(Entries(LIST_MACROS), (Words{"X=1", "f(a)=a", "E=", "Y=3", "f(a=1"}));
-
-    EXPECT_EQ(Run({"-U", "X", "-UX"}), Warning("Duplicate removal of macro `X'"));
-    EXPECT_EQ(Run({"-U", "X(a)", "-U="}),
-              Failure("Illegal macro name `X(a)' for option `-U'") + Failure("Missing macro name for option `-U'"));
-    EXPECT_EQ(Names(LIST_UNDEFINES), (Words{"X"}));
+    Steps({
+        {{"-D", "X", "-D", "X=1"}, Warning("Duplicate definition of macro `X'"), LIST_MACROS, {"X=1"}},
+        {{"-DY=2", "-D", "f(a)=a", "-DE=", "-D", "Y=3"}, Warning("Redefinition of macro `Y' from `2' to `3'"),
+         LIST_MACROS, {"X=1", "f(a)=a", "E=", "Y=3"}},
+        // A name that opens a parameter list is taken as it is.
+        {{"-D", "=1", "-D==1", "-D", "9x", "-D", "a-b=1", "-D", "f(a", "-D="},
+         Failure("Missing macro name for option `-D'") + Failure("Missing macro name for option `-D'") +
+             Failure("Illegal macro name `9x' for option `-D'") + Failure("Illegal macro name `a-b' for option `-D'") +
+             Failure("Missing macro name for option `-D'"),
+         LIST_MACROS, {"X=1", "f(a)=a", "E=", "Y=3", "f(a=1"}},
+        {{"-U", "X", "-UX"}, Warning("Duplicate removal of macro `X'")},
+        {{"-U", "X(a)", "-U="},
+         Failure("Illegal macro name `X(a)' for option `-U'") + Failure("Missing macro name for option `-U'"),
+         LIST_UNDEFINES, {"X"}},
+    });
+    EXPECT_EQ(ErrorNum, 7u);
 }
 
 TEST_F(OptionHandlers, Assertions)
 {
-    EXPECT_EQ(Run({"-A", "p(x)", "-A", "p(x)"}), Warning("Duplicate definition of predicate `p' as `x' for option `-A'"));
-    EXPECT_EQ(Run({"-A", "p(y)", "-A", "q", "-Aq", "-A", "r()", "-A", "r", "-A", "s(z)t"}),
-              Warning("Duplicate definition of predicate `q' for option `-A'") +
-                  Warning("Duplicate definition of predicate `r' for option `-A'") +
-                  Warning("Ignoring characters after `)' for option `-A'"));
-    EXPECT_EQ(Entries(LIST_ASSERTIONS), (Words{"p=x", "p=y", "q", "r", "s=z"}));
-
-    EXPECT_EQ(Run({"-A", "p(x", "-A", "(x)", "-A=", "-A", "9p(x)", "-A", "a b"}),
-              Failure("Missing closing `)' for option `-A'") + Failure("Missing predicate for option `-A'") +
-                  Failure("Missing predicate for option `-A'") + Failure("Illegal predicate `9p' for option `-A'") +
-                  Failure("Illegal predicate `a b' for option `-A'"));
-    EXPECT_EQ(ArgLists[LIST_ASSERTIONS].count, 5u);
+    Steps({
+        {{"-A", "p(x)", "-A", "p(x)"}, Warning("Duplicate definition of predicate `p' as `x' for option `-A'")},
+        {{"-A", "p(y)", "-A", "q", "-Aq", "-A", "r()", "-A", "r", "-A", "s(z)t"},
+         Warning("Duplicate definition of predicate `q' for option `-A'") +
+             Warning("Duplicate definition of predicate `r' for option `-A'") +
+             Warning("Ignoring characters after `)' for option `-A'"),
+         LIST_ASSERTIONS, {"p=x", "p=y", "q", "r", "s=z"}},
+        {{"-A", "p(x", "-A", "(x)", "-A=", "-A", "9p(x)", "-A", "a b"},
+         Failure("Missing closing `)' for option `-A'") + Failure("Missing predicate for option `-A'") +
+             Failure("Missing predicate for option `-A'") + Failure("Illegal predicate `9p' for option `-A'") +
+             Failure("Illegal predicate `a b' for option `-A'"),
+         LIST_ASSERTIONS, {"p=x", "p=y", "q", "r", "s=z"}},
+    });
 }
 
 // Libraries, headers and test arguments ---------------------------------------------------
 
 TEST_F(OptionHandlers, LibrariesJoinTheSourceListWithTheirLinkMode)
 {
-    EXPECT_EQ(Run({"-l", "m", "-lm", "-lM"}), Warning("Ignoring duplicate adjacent library `m' for option `-l'") +
-                                                 Warning("Ignoring duplicate adjacent library `M' for option `-l'"));
-    EXPECT_EQ(Entries(LIST_SOURCES), (Words{"-lm="}));
+    Steps({{{"-l", "m", "-lm", "-lM"},
+            Warning("Ignoring duplicate adjacent library `m' for option `-l'") +
+                Warning("Ignoring duplicate adjacent library `M' for option `-l'"),
+            LIST_SOURCES, {"-lm="}}});
     EXPECT_EQ(HighSource, FILE_LIBRARY);
-
     DynamicLink = 1;
     EXPECT_EQ(Run({"-l", "d"}), "");
     DynamicLink = 0;
-    EXPECT_EQ(Run({"-l", "s"}), "");
-    EXPECT_EQ(Entries(LIST_SOURCES), (Words{"-lm=", "-ld=d", "-ls=s"}));
-    EXPECT_EQ(Run({"-l="}), Failure("Missing library name for option `-l'"));
-}
+    Steps({{{"-l", "s"}, "", LIST_SOURCES, {"-lm=", "-ld=d", "-ls=s"}},
+           {{"-l="}, Failure("Missing library name for option `-l'")}});
 
-TEST_F(OptionHandlers, ALibraryNeverHidesASourceThatEntersEarlier)
-{
+    // A library never hides a source that enters earlier.
+    Reset();
     const std::string source = MakeFile("x.c", "int x;\n");
     Words words = {"-l", "m", source, "-l", "m"};
-    const std::string errors = Stderr([&] { ReadArgs(words); });
-    EXPECT_EQ(errors, "");
+    EXPECT_EQ(Stderr([&] { ReadArgs(words); }), "");
     EXPECT_EQ(Names(LIST_SOURCES), (Words{"-lm", Win(source), "-lm"}));
     EXPECT_EQ(HighSource, FILE_C);
 }
 
-TEST_F(OptionHandlers, ForcedIncludesMustBeCHeaders)
+TEST_F(OptionHandlers, ForcedIncludesMustBeCHeadersTestArgumentsAreOptionFileText)
 {
-    EXPECT_EQ(Run({"-include", "inc/a.h", "-includeB.H"}), "");
-    EXPECT_EQ(Names(LIST_PREINCLUDES), (Words{"inc\\a.h", "B.H"}));
-    EXPECT_EQ(Run({"-include", "x.hpp", "-include", "x.c", "-include=", "-include", "c:"}),
-              Failure("`x.hpp' is a C++ header file") + Failure("`x.c' is not a header file") +
-                  Failure("Missing filename for option `-include'") + Failure("Missing filename for option `-include'"));
-}
-
-TEST_F(OptionHandlers, TestArgumentsAreSplitAsOptionFileText)
-{
-    EXPECT_EQ(Run({"-testargs", "a \"b c\" | d"}), "");
-    EXPECT_EQ(Names(LIST_TESTARGS), (Words{"a", "b c"}));
-    EXPECT_EQ(Run({"-testargs=x"}), Warning("Ignoring previous `-testargs' option"));
-    EXPECT_EQ(Names(LIST_TESTARGS), (Words{"x"}));
-    EXPECT_EQ(Run({"-testargs="}), Failure("Missing arguments for option `-testargs'"));
-    EXPECT_EQ(Names(LIST_TESTARGS), (Words{"x"}));
+    Steps({
+        {{"-include", "inc/a.h", "-includeB.H"}, "", LIST_PREINCLUDES, {"inc\\a.h", "B.H"}},
+        {{"-include", "x.hpp", "-include", "x.c", "-include=", "-include", "c:"},
+         Failure("`x.hpp' is a C++ header file") + Failure("`x.c' is not a header file") +
+             Failure("Missing filename for option `-include'") + Failure("Missing filename for option `-include'")},
+        {{"-testargs", "a \"b c\" | d"}, "", LIST_TESTARGS, {"a", "b c"}},
+        {{"-testargs=x"}, Warning("Ignoring previous `-testargs' option"), LIST_TESTARGS, {"x"}},
+        {{"-testargs="}, Failure("Missing arguments for option `-testargs'"), LIST_TESTARGS, {"x"}},
+    });
 }
 
 // Directory lists -----------------------------------------------------------------------------
 
 TEST_F(OptionHandlers, DirectoryListsKeepTheDirectoriesThatExist)
 {
-    const std::string a = MakeDir("a"), b = MakeDir("b"), c = MakeDir("c");
-    const std::string file = MakeFile("f.txt"), missing = Missing("zz");
-    EXPECT_EQ(Run({"-I", a + ";" + b + "," + c}), "");
-    EXPECT_EQ(Names(LIST_INCLUDE_DIRS), (Words{Win(a), Win(b), Win(c)}));
-
-    EXPECT_EQ(Run({"-L" + a + ";;" + missing + "," + file}),
-              Warning("Empty directory for option `-L'") + Warning("`" + Win(missing) + "' does not exist") +
-                  Warning("`" + Win(file) + "' is not a directory"));
-    EXPECT_EQ(Names(LIST_LIB_DIRS), (Words{Win(a)}));
+    const std::string a = Win(MakeDir("a")), b = Win(MakeDir("b")), c = Win(MakeDir("c"));
+    const std::string file = Win(MakeFile("f.txt")), missing = Win(Missing("zz"));
+    Steps({
+        {{"-I", a + ";" + b + "," + c}, "", LIST_INCLUDE_DIRS, {a, b, c}},
+        {{"-L" + a + ";;" + missing + "," + file},
+         Warning("Empty directory for option `-L'") + Warning("`" + missing + "' does not exist") +
+             Warning("`" + file + "' is not a directory"),
+         LIST_LIB_DIRS, {a}},
+    });
     EXPECT_EQ(ErrorNum, 0u);
-
     // Missing directories are dropped silently after -no-dir-warnings.
     no_dir_warn = 1;
-    EXPECT_EQ(Run({"-I", missing}), "");
-    EXPECT_EQ(Names(LIST_INCLUDE_DIRS).size(), 3u);
+    Steps({{{"-I", missing, "-I-", "-I", a}, "", LIST_INCLUDE_DIRS, {a, b, c, "-", a}}});
 
-    EXPECT_EQ(Run({"-I-", "-I", a}), "");
-    EXPECT_EQ(Names(LIST_INCLUDE_DIRS), (Words{Win(a), Win(b), Win(c), "-", Win(a)}));
-}
-
-TEST_F(OptionHandlers, EachSourceDirectoryOptionReplacesTheList)
-{
-    const std::string a = MakeDir("a"), b = MakeDir("b"), file = MakeFile("f.txt");
-    EXPECT_EQ(Run({"-R", a, "-R", b}), "");
-    EXPECT_EQ(Names(LIST_SOURCE_DIRS), (Words{Win(b)}));
-
-    EXPECT_EQ(Run({"-R", a + ";" + a + ";" + a + "/.;" + b + "," + file}),
-              Warning("Ignoring duplicate source directory `" + Win(a) + "'") +
-                  Warning("`" + Win(a) + "\\.' is the same source directory as `" + Win(a) + "' - ignoring") +
-                  Failure("`" + Win(file) + "' is not a directory"));
-    EXPECT_EQ(Names(LIST_SOURCE_DIRS), (Words{Win(a), Win(b)}));
+    // Each source directory option replaces the list.
+    Steps({
+        {{"-R", a, "-R", b}, "", LIST_SOURCE_DIRS, {b}},
+        {{"-R", a + ";" + a + ";" + a + "/.;" + b + "," + file},
+         Warning("Ignoring duplicate source directory `" + a + "'") +
+             Warning("`" + a + "\\.' is the same source directory as `" + a + "' - ignoring") +
+             Failure("`" + file + "' is not a directory"),
+         LIST_SOURCE_DIRS, {a, b}},
+        {{"-R-"}, "", LIST_SOURCE_DIRS, {}},
+    });
     EXPECT_EQ(ErrorNum, 1u);
-
-    EXPECT_EQ(Run({"-R-"}), "");
-    EXPECT_EQ(ArgLists[LIST_SOURCE_DIRS].count, 0u);
 }
 
 // Location slots --------------------------------------------------------------------------------

@@ -227,7 +227,7 @@ TEST_F(OptionTranslation, OptionsWithoutTranslationAreOnlyMarked)
 // Conflicts, chains and duplicates -------------------------------------------------------
 
 // Each step is read after the ones before it.
-struct Step {
+struct StageStep {
     std::string option;
     std::string earlier; // the option it withdraws, if any
     int production;
@@ -235,7 +235,7 @@ struct Step {
 
 TEST_F(OptionConflicts, StageOptionsReplaceEachOtherLaterWins)
 {
-    const Step steps[] = {
+    const StageStep steps[] = {
         {"-c", "", OUTPUT_OBJECT},       {"-S", "-c", OUTPUT_ASSEMBLER},          {"-c", "-S", OUTPUT_OBJECT},
         {"-syntax-only", "-c", OUTPUT_NONE}, {"-build-lib", "-syntax-only", OUTPUT_LIBRARY},
         {"-E", "-build-lib", OUTPUT_PREPROCESSED}, {"-H", "-E", OUTPUT_FILE_LIST},
@@ -243,7 +243,7 @@ TEST_F(OptionConflicts, StageOptionsReplaceEachOtherLaterWins)
         // A non-stopping variant cancels a stop; a stop replaces a variant.
         {"-MM", "-M", OUTPUT_EXECUTABLE}, {"-M", "-MM", OUTPUT_FILE_LIST},
     };
-    for (const Step& step : steps) {
+    for (const StageStep& step : steps) {
         EXPECT_EQ(Run({step.option}), step.earlier.empty() ? ""
                                                            : Warning("Option `" + step.option + "' conflicts with `" +
                                                                      step.earlier + "'"));
