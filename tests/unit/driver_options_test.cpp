@@ -41,23 +41,11 @@ protected:
         TempDirTest::TearDown();
     }
 
-    // Every list, location and setting the main driver's options write, back to its
-    // initial value.
+    // The prefix no driver name gives.
     static void Clean()
     {
-        ClearTables();
-        Production = OUTPUT_EXECUTABLE;
-        Generate = GENERATE_ASSEMBLER;
-        ParallelMax = -1;
-        ReportMissing = 1;
-        IPAMode = PerformPrelink = PerformMemInit = PreprocAsm = PostprocObj = DemangleOutput = DepBuild = 0;
-        DepDisplay = EditFiles = DryRun = Verbose = Wrap = WriteOptions = KeepTemps = WritePreprocessorFiles = 0;
-        WriteDependencies = DepLink = PrintOutput = TemplateRepository = RemoveRepository = PrecompiledHeaders = 0;
-        DebugMask = Timing = TimeLimit = UseInstFiles = CPPLanguage = 0;
-        EditFormat.reset();
+        ResetGlobals();
         TempPrefix = "qzr";
-        ErrorNum = 0;
-        SetProgName("cctrvx");
     }
 
     static void ClearTables()

@@ -23,22 +23,6 @@ protected:
         StrSet(FileLocs[LOC_TEMP], HostName(dir_.string()));
         StrSet(FileLocs[LOC_CWD], HostName(dir_.string()));
         TempPrefix = "tst";
-        SetProgName("cctrvx");
-        ErrorNum = ErrorMax = 0;
-        DryRun = Verbose = Wrap = 0;
-        ReportMissing = 1;
-    }
-
-    void TearDown() override
-    {
-        ArgFreeList(DelFileList);
-        ArgFreeList(EnvironList);
-        TempDir.reset();
-        ErrorMax = 10;
-        ErrorNum = DryRun = Verbose = 0;
-        ReportMissing = 1;
-        UseInstFiles = IPAMode = 0;
-        TempDirTest::TearDown();
     }
 
     bool Exists(const std::string& name) const { return fs::exists(dir_ / name); }

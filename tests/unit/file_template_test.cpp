@@ -38,23 +38,8 @@ void PrintTo(const Fields& f, std::ostream* os)
     *os << testing::PrintToString(std::tie(f.command, f.directory, f.source, f.repository));
 }
 
-// The globals the module reads, restored afterwards.
 class TemplateFiles : public TempDirTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        saved_ = {UseInstFiles, IPAMode, Generate};
-        ErrorNum = 0;
-    }
-
-    void TearDown() override
-    {
-        std::tie(UseInstFiles, IPAMode, Generate) = saved_;
-        ErrorNum = 0;
-        TempDirTest::TearDown();
-    }
-
     // Reads a file, with stale values in every field beforehand; the list gets the entries.
     Fields ReadRequest(const std::string& file, List& list, int expected = 1)
     {
@@ -71,8 +56,6 @@ protected:
             << file;
         return f;
     }
-
-    std::tuple<int, int, int> saved_;
 };
 
 // A file with every kind of damage at once: junk, CR LF line ends, a NUL and other

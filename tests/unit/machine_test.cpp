@@ -458,7 +458,6 @@ TEST_F(MachineDefaultLists, IncludeDirectoriesForTheAssemblerAndDefaultDirectori
     // A default directory that is a file is an error.
     std::filesystem::remove(dir_ / "Tarvex/lib");
     MakeFile("Tarvex/lib", "not a directory");
-    ErrorNum = 0;
     EXPECT_EQ(Defaults({}), Failure("`" + install + "\\Tarvex\\lib' is not a directory"));
     EXPECT_EQ(ErrorNum, 1u);
     EXPECT_EQ(ArgLists[LIST_SYS_LIB_DIRS].count, 0u);

@@ -14,22 +14,6 @@ namespace {
 
 class OptionFileTest : public TempDirTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        ArgFreeList(EnvironList);
-        SetProgName("cctrvx");
-        ErrorNum = ErrorMax = 0;
-    }
-
-    void TearDown() override
-    {
-        ArgFreeList(EnvironList);
-        ErrorMax = 10;
-        ErrorNum = 0;
-        TempDirTest::TearDown();
-    }
-
     Words Parse(const std::string& text, List* deferred = nullptr)
     {
         MakeFile("opts", text);

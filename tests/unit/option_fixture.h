@@ -5,11 +5,6 @@
 
 #include "test_support.h"
 
-#include <algorithm>
-
-#include "cctrvx/globals.h"
-#include "dstring.h"
-#include "error.h"
 #include "option.h"
 #include "symtab.h"
 
@@ -36,43 +31,15 @@ protected:
 
     void Clean()
     {
-        SetProgName("cctrvx");
+        ResetGlobals();
         OptionSymbolTable = SymCreate(0);
         LoadOptionTable();
-        for (List& list : ArgLists)
-            ArgFreeList(list);
-        ArgFreeList(OptFileList);
-        for (DString& location : FileLocs)
-            StrSet(location, "");
-        std::fill(std::begin(OptionTable), std::end(OptionTable), 0);
-        Production = OUTPUT_EXECUTABLE;
-        Generate = GENERATE_ASSEMBLER;
-        UserOptions = 0;
-        PassUnknown = 0;
-        ReportMissing = 1;
-        no_dir_warn = 0;
-        HighSource = 0;
-        DynamicLink = -1;
-        LastOptions = 0;
-        HeaderCount = 0;
-        ErrorNum = 0;
-        // Counted errors must never end the test process.
-        ErrorMax = 0;
-        NoWarnings = 0;
-        Verbose = DryRun = KeepTemps = 0;
-        ExpandLibs = ExpertLinker = Timing = Wrap = 0;
-        DebugMask = 0;
     }
 
     void Release()
     {
         SymDelete(OptionSymbolTable);
         OptionSymbolTable = nullptr;
-        for (List& list : ArgLists)
-            ArgFreeList(list);
-        ArgFreeList(OptFileList);
-        ErrorMax = 10;
-        NoWarnings = 0;
     }
 
     // Runs the words through ProcessOption as the reader of a source does: each call

@@ -151,7 +151,6 @@ class ManualPageTest : public TempDirTest {
 protected:
     std::string Filtered(const std::string& content)
     {
-        SetProgName("cctrvx");
         const std::string file = MakeFile("cctrvx.1", content);
         testing::internal::CaptureStdout();
         ManualPage(file);
@@ -174,14 +173,11 @@ TEST_F(ManualPageTest, BoldAndUnderlineKeepTheLastCharacterOtherBytesAreCopied)
 
 TEST_F(ManualPageTest, MissingFileIsACountedError)
 {
-    ErrorNum = 0;
-    ErrorMax = 10;
     const std::string path = Missing("missing.1");
     testing::internal::CaptureStdout();
     EXPECT_EQ(Stderr([&] { ManualPage(path); }), "cctrvx: Error: " + path + ": No such file or directory\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(ErrorNum, 1u);
-    ErrorNum = 0;
 }
 
 } // namespace

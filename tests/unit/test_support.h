@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "cctrvx/globals.h"
 #include "args.h"
+#include "error.h"
+#include "file_temp.h"
 #include "host/host.h"
 
 using Words = std::vector<std::string>;
@@ -45,6 +49,34 @@ std::string Stderr(Work work)
     return testing::internal::GetCapturedStderr();
 }
 
+// The state every test starts from and leaves behind: the settings at their initial
+// values (words not recorded for -show), every list and location empty, and counted
+// errors that never end the test process.
+inline void ResetGlobals()
+{
+    SetProgName("cctrvx");
+    for (List& list : ArgLists)
+        ArgFreeList(list);
+    for (List* list : {&OptFileList, &DelFileList, &EnvironList})
+        ArgFreeList(*list);
+    for (DString& location : FileLocs)
+        StrSet(location, "");
+    std::fill(std::begin(OptionTable), std::end(OptionTable), 0);
+    TempDir.reset();
+    EditFormat.reset();
+    TempPrefix = "qcc";
+    Production = OUTPUT_EXECUTABLE;
+    Generate = GENERATE_ASSEMBLER;
+    ParallelMax = DynamicLink = -1;
+    ReportMissing = 1;
+    ErrorNum = ErrorMax = 0;
+    NoWarnings = Verbose = DryRun = Wrap = Timing = KeepTemps = ExpertLinker = 0;
+    UseInstFiles = IPAMode = DebugMask = HighSource = UserOptions = PassUnknown = ExpandLibs = no_dir_warn = 0;
+    LastOptions = HeaderCount = PerformPrelink = PerformMemInit = PreprocAsm = PostprocObj = DemangleOutput = 0;
+    DepBuild = DepDisplay = EditFiles = WriteOptions = WritePreprocessorFiles = WriteDependencies = DepLink = 0;
+    PrintOutput = TemplateRepository = RemoveRepository = PrecompiledHeaders = TimeLimit = CPPLanguage = 0;
+}
+
 // Sets an environment variable, or unsets it with null, until the end of the scope.
 class Variable {
 public:
@@ -63,11 +95,12 @@ private:
     std::optional<std::string> saved_;
 };
 
-// A private directory for each test, removed afterwards.
+// Clean globals and a private directory for each test, removed afterwards.
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetGlobals();
         std::random_device random;
         dir_ = std::filesystem::path(testing::TempDir()) / ("cctrvx_" + std::to_string(random()));
         std::filesystem::create_directories(dir_);
@@ -75,6 +108,8 @@ protected:
 
     void TearDown() override
     {
+        ResetGlobals();
+        ErrorMax = 10;
         std::error_code ignored;
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(dir_, ignored);
