@@ -3,6 +3,7 @@
 #include "option_fixture.h"
 
 #include <map>
+#include <optional>
 #include <set>
 
 namespace {
@@ -268,20 +269,84 @@ TEST_F(OptionConflicts, StageOptionsReplaceEachOtherLaterWins)
     EXPECT_EQ(Entries(LIST_PENDING), (Words{"-HH=--trace_includes(c)|--no_preproc_only(d)"}));
 }
 
-TEST_F(OptionConflicts, AChainEndsAtItsFirstConflictIndependentChecksDoNot)
+// Each case from a clean start: what the words print, the options given and withdrawn
+// afterwards, and the queued names when they matter.
+TEST_F(OptionConflicts, ChainsGuardsAndDialectBlocks)
 {
-    // -c++ and -veltrix do not exclude each other; -ansi withdraws only the first one
-    // its chain meets.
-    EXPECT_EQ(Run({"-c++", "-veltrix", "-ansi"}), Warning("Option `-ansi' conflicts with `-veltrix'"));
-    EXPECT_TRUE(Given(OPT_cxx));
-    EXPECT_FALSE(Given(OPT_veltrix));
-
-    // -O0 checks both -O and -O1.
-    EXPECT_EQ(Run({"-O", "-O1", "-O0"}),
-              Warning("Option `-O0' conflicts with `-O'") + Warning("Option `-O0' conflicts with `-O1'"));
-    EXPECT_EQ(Run({"-O"}), Warning("Option `-O' conflicts with `-O0'"));
-    EXPECT_TRUE(Given(OPT_O));
-    EXPECT_FALSE(Given(OPT_O0));
+    const std::string traditional = "' cannot be used when compiling traditional C source files";
+    const struct {
+        Words words;
+        std::string messages;
+        Words given, withdrawn;
+        std::optional<Words> pending = std::nullopt;
+    } cases[] = {
+        // A chain ends at its first conflict: -c++ and -veltrix do not exclude each other,
+        // -ansi withdraws only the first one its chain meets.
+        {{"-c++", "-veltrix", "-ansi"}, Warning("Option `-ansi' conflicts with `-veltrix'"), {"-c++"}, {"-veltrix"}},
+        // Independent checks do not: -O0 checks both -O and -O1.
+        {{"-O", "-O1", "-O0"},
+         Warning("Option `-O0' conflicts with `-O'") + Warning("Option `-O0' conflicts with `-O1'"), {"-O0"},
+         {"-O", "-O1"}},
+        // Traditional C withdraws the pedantic modes but refuses them later.
+        {{"-pedantic", "-traditional", "-pedantic", "-strict"},
+         Warning("Option `-traditional' conflicts with `-pedantic'") + Failure("Option `-pedantic" + traditional) +
+             Failure("Option `-strict" + traditional),
+         {"-traditional"}, {"-pedantic", "-strict"}, Words{"-traditional"}},
+        // Guards refuse and leave the option unrecorded.
+        {{"-ansi", "-anach", "-no-anach", "-debug-types", "-s", "-w", "-Wremarks"},
+         Failure("Option `-anach' cannot be used when compiling C source files") +
+             Failure("Option `-no-anach' cannot be used when compiling C source files") +
+             Failure("Option `-s' cannot be used when compiling with debugging information") +
+             Failure("Suppressing warnings is not allowed with the `-Wremarks' option"),
+         {"-ansi", "-debug-types", "-w"}, {"-anach", "-no-anach", "-s", "-Wremarks"},
+         Words{"-ansi", "-debug-types", "-w"}},
+        {{"-Wremarks", "-w", "-c", "-c"}, Warning("Option `-w' conflicts with `-Wremarks'"), {"-w", "-c"},
+         {"-Wremarks"}},
+        // -c++ after -ansi: the C++ block withdraws -ansi, then finds nothing more; -ansi-c++
+        // after -c++ withdraws -c++ and stops there.
+        {{"-ansi", "-c++", "-ansi-c++"},
+         Warning("Option `-c++' conflicts with `-ansi'") + Warning("Option `-ansi-c++' conflicts with `-c++'"),
+         {"-ansi-c++"}, {"-ansi", "-c++"}, Words{"-ansi-c++"}},
+        // Every other way into the C++ blocks ends in the traditional block, which
+        // withdraws the C dialect and a strict mode.
+        {{"-veltrix", "-pedantic", "-ansi-c++"},
+         Warning("Option `-ansi-c++' conflicts with `-veltrix'") +
+             Warning("Option `-ansi-c++' conflicts with `-pedantic'"),
+         {"-ansi-c++"}, {"-veltrix", "-pedantic"}},
+        {{"-traditional", "-c++"}, Warning("Option `-c++' conflicts with `-traditional'"), {"-c++"}, {"-traditional"}},
+        {{"-ansi", "-veltrix", "-traditional", "-ansi"},
+         Warning("Option `-veltrix' conflicts with `-ansi'") +
+             Warning("Option `-traditional' conflicts with `-veltrix'") +
+             Warning("Option `-ansi' conflicts with `-traditional'"),
+         {"-ansi"}, {"-veltrix", "-traditional"}},
+        // An alias loses its flag but keeps its queued translation.
+        {{"-strictwarn", "-pedantic-errors"}, Warning("Option `-pedantic-errors' conflicts with `-pedantic'"),
+         {"-pedantic-errors"}, {"-pedantic"}, Words{"-strictwarn", "-pedantic-errors"}},
+        // An unknown word never counts as given; a passed word is withdrawn by name.
+        {{"-zzz", "-signed-char", "-no-preserve-bitfield-type", "-signed-bitfield"},
+         Failure("Unrecognized option `-zzz'"), {"-signed-bitfield"}, {}},
+        {{"-pass", "-unsigned-char", "-signed-char"}, Warning("Option `-signed-char' conflicts with `-unsigned-char'"),
+         {"-signed-char"}, {}, Words{"-signed-char"}},
+        // A repeated option without argument is a duplicate; with one it is its handler's business.
+        {{"-c", "-c", "-I-", "-I-", "-D", "A", "-D", "B"},
+         Warning("Duplicate option `-c'") + Warning("Duplicate option `-I-'"), {"-c", "-I-"}, {}, Words{"-c"}},
+    };
+    for (const auto& test : cases) {
+        Reset();
+        const std::string words = ::testing::PrintToString(test.words);
+        EXPECT_EQ(Run(test.words), test.messages) << words;
+        for (const std::string& option : test.given)
+            EXPECT_TRUE(Given(LookUpOption(option)->id)) << option << " after " << words;
+        for (const std::string& option : test.withdrawn)
+            EXPECT_FALSE(Given(LookUpOption(option)->id)) << option << " after " << words;
+        if (test.pending) {
+            EXPECT_EQ(Names(LIST_PENDING), *test.pending) << words;
+        }
+        EXPECT_EQ(OptionTable[0], 0);
+        // Warnings are silent after -w.
+        EXPECT_EQ(NoWarnings, Given(OPT_w) ? 1 : 0) << words;
+    }
+    EXPECT_EQ(Names(LIST_INCLUDE_DIRS), (Words{"-"}));
 }
 
 TEST_F(OptionConflicts, PairsWithdrawTheEarlierOne)
@@ -309,71 +374,6 @@ TEST_F(OptionConflicts, PairsWithdrawTheEarlierOne)
     }
 }
 
-TEST_F(OptionConflicts, TraditionalCWithdrawsThePedanticModesButRefusesThemLater)
-{
-    EXPECT_EQ(Run({"-pedantic", "-traditional"}), Warning("Option `-traditional' conflicts with `-pedantic'"));
-    EXPECT_FALSE(Given(OPT_pedantic));
-    EXPECT_EQ(Run({"-pedantic", "-strict"}),
-              Failure("Option `-pedantic' cannot be used when compiling traditional C source files") +
-                  Failure("Option `-strict' cannot be used when compiling traditional C source files"));
-    EXPECT_EQ(ErrorNum, 2u);
-    EXPECT_FALSE(Given(OPT_pedantic) || Given(OPT_strict));
-    EXPECT_EQ(Entries(LIST_PENDING), (Words{"-traditional=--old_c(d)"}));
-}
-
-TEST_F(OptionConflicts, GuardsRefuseAndLeaveTheOptionUnrecorded)
-{
-    EXPECT_EQ(Run({"-ansi", "-anach", "-no-anach"}),
-              Failure("Option `-anach' cannot be used when compiling C source files") +
-                  Failure("Option `-no-anach' cannot be used when compiling C source files"));
-    EXPECT_EQ(Run({"-debug-types", "-s"}),
-              Failure("Option `-s' cannot be used when compiling with debugging information"));
-    EXPECT_EQ(Run({"-w", "-Wremarks"}), Failure("Suppressing warnings is not allowed with the `-Wremarks' option"));
-    EXPECT_EQ(ErrorNum, 4u);
-    for (std::uint32_t id : {OPT_anach, OPT_no_anach, OPT_s, OPT_Wremarks})
-        EXPECT_FALSE(Given(id)) << id;
-    EXPECT_EQ(Names(LIST_PENDING), (Words{"-ansi", "-debug-types", "-w"}));
-
-    // Warnings are silent after -w.
-    Reset();
-    EXPECT_EQ(Run({"-Wremarks", "-w", "-c", "-c"}), Warning("Option `-w' conflicts with `-Wremarks'"));
-    EXPECT_EQ(NoWarnings, 1);
-}
-
-TEST_F(OptionConflicts, DialectBlocks)
-{
-    // -c++ after -ansi: the C++ block withdraws -ansi, then finds nothing more.
-    EXPECT_EQ(Run({"-ansi", "-c++"}), Warning("Option `-c++' conflicts with `-ansi'"));
-    EXPECT_FALSE(Given(OPT_ansi));
-    EXPECT_TRUE(Given(OPT_cxx));
-    // -ansi-c++ after -c++ withdraws -c++ and stops there.
-    EXPECT_EQ(Run({"-ansi-c++"}), Warning("Option `-ansi-c++' conflicts with `-c++'"));
-    EXPECT_FALSE(Given(OPT_cxx));
-    EXPECT_EQ(Names(LIST_PENDING), (Words{"-ansi-c++"}));
-
-    // Every other way into the C++ blocks ends in the traditional block, which withdraws
-    // the C dialect and a strict mode.
-    Reset();
-    EXPECT_EQ(Run({"-veltrix", "-pedantic", "-ansi-c++"}), Warning("Option `-ansi-c++' conflicts with `-veltrix'") +
-                                                              Warning("Option `-ansi-c++' conflicts with `-pedantic'"));
-    Reset();
-    EXPECT_EQ(Run({"-traditional", "-c++"}), Warning("Option `-c++' conflicts with `-traditional'"));
-    Reset();
-    EXPECT_EQ(Run({"-ansi", "-veltrix"}), Warning("Option `-veltrix' conflicts with `-ansi'"));
-    EXPECT_EQ(Run({"-traditional"}), Warning("Option `-traditional' conflicts with `-veltrix'"));
-    EXPECT_EQ(Run({"-ansi"}), Warning("Option `-ansi' conflicts with `-traditional'"));
-}
-
-TEST_F(OptionConflicts, AnAliasLosesItsFlagButKeepsItsQueuedTranslation)
-{
-    EXPECT_EQ(Run({"-strictwarn", "-pedantic-errors"}), Warning("Option `-pedantic-errors' conflicts with `-pedantic'"));
-    EXPECT_FALSE(Given(OPT_pedantic));
-    EXPECT_TRUE(Given(OPT_pedantic_errors));
-    EXPECT_EQ(Names(LIST_PENDING), (Words{"-strictwarn", "-pedantic-errors"}));
-    ProcessOptions();
-    EXPECT_EQ(Names(LIST_DRIVER), (Words{"--strict_warnings", "--strict"}));
-}
-
 TEST_F(OptionConflicts, ConflictOptionFindsTheNodeByNameAndTheFlagByIdentifier)
 {
     const std::string errors = Stderr([] {
@@ -390,28 +390,10 @@ TEST_F(OptionConflicts, ConflictOptionFindsTheNodeByNameAndTheFlagByIdentifier)
         EXPECT_EQ(ConflictOption(0, "-zzz", "-x"), 0);
     });
     EXPECT_EQ(errors, Warning("Option `-x' conflicts with `-c'") + Warning("Option `-y' conflicts with `-c'"));
-
-    // An unknown word never counts as given; a passed word is withdrawn by name.
-    Reset();
-    EXPECT_EQ(Run({"-zzz", "-signed-char", "-no-preserve-bitfield-type", "-signed-bitfield"}),
-              Failure("Unrecognized option `-zzz'"));
-    EXPECT_EQ(OptionTable[0], 0);
-    Reset();
-    EXPECT_EQ(Run({"-pass", "-unsigned-char", "-signed-char"}),
-              Warning("Option `-signed-char' conflicts with `-unsigned-char'"));
-    EXPECT_EQ(Names(LIST_PENDING), (Words{"-signed-char"}));
 }
 
-TEST_F(OptionConflicts, ARepeatedOptionWithoutArgumentIsADuplicate)
+TEST_F(OptionConflicts, HelpEndsTheSourceAndItsAliasIsADuplicate)
 {
-    EXPECT_EQ(Run({"-c", "-c", "-I-", "-I-"}), Warning("Duplicate option `-c'") + Warning("Duplicate option `-I-'"));
-    EXPECT_EQ(Names(LIST_PENDING), (Words{"-c"}));
-    EXPECT_EQ(Names(LIST_INCLUDE_DIRS), (Words{"-"}));
-    // A repeated option with an argument is its handler's business.
-    EXPECT_EQ(Run({"-D", "A", "-D", "B"}), "");
-
-    // -help ends the source, and its alias is a duplicate.
-    Reset();
     EXPECT_EQ(Run({"-help", "-c"}), "");
     EXPECT_EQ(last_, 0);
     EXPECT_TRUE(Given(OPT_help));
