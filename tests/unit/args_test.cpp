@@ -84,7 +84,7 @@ TEST(ArgList, SortIsCaseInsensitiveAndKeepsEqualEntriesBeforeThePivot)
     EXPECT_EQ(order, (Words{"-", "1", "2"}));
 }
 
-TEST(Quoting, SpecifiedExamples)
+TEST(Quoting, QuotesAndEscapesOnlyWhatNeedsThem)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"", "\"\""}, {"a b", "\"a b\""}, {"a\"b", "\"a\\\"b\""}, {"a\\\"b", "\"a\\\\\\\"b\""},
