@@ -107,7 +107,8 @@ TEST(OutputSuffix, RepairsWithWarnings)
          w + "Ignoring bad suffix `.foo' for executable output file `prog.foo'\n" + w +
              "Adding new suffix `.dxe' to executable output file `prog'\n",
          1},
-        {"lib.dll", OUTPUT_DLL, "lib", w + "Ignoring bad suffix `.dll' for dynamic link library output file `lib.dll'\n",
+        {"lib.dll", OUTPUT_DLL, "lib",
+         w + "Ignoring bad suffix `.dll' for dynamic link library output file `lib.dll'\n",
          1},
         {"prog.2", OUTPUT_EXECUTABLE, "prog.dxe.2", w + "Adding new suffix `.dxe' to executable output file `prog.2'\n",
          1},

@@ -158,16 +158,12 @@ TEST_F(MachineOptionSets, OptimisationLevelAndTranslation)
         Words codegen;
         std::string warnings;
     } cases[] = {
-        {{}, '1', {speed}, ""},
-        {{"-O"}, '2', {readOnly, speed}, ""},
-        {{"-O", "-c++"}, '2', {speed}, ""},
+        {{}, '1', {speed}, ""}, {{"-O"}, '2', {readOnly, speed}, ""}, {{"-O", "-c++"}, '2', {speed}, ""},
         {{"-O", "-const-read-write"}, '2', {speed}, ""},
         // -O1 and -ipa raise the level only after the read-only decision.
-        {{"-O1"}, '2', {speed}, ""},
-        {{"-ipa"}, '2', {speed}, ""},
+        {{"-O1"}, '2', {speed}, ""}, {{"-ipa"}, '2', {speed}, ""},
         {{"-Os"}, '2', {readOnly, "-opt_speed_vs_size=0"}, ""},
-        {{"-Ot", "-compact"}, '2', {readOnly, speed}, ""},
-        {{"-Ofp"}, '2', {"-3offset_FP", readOnly, speed}, ""},
+        {{"-Ot", "-compact"}, '2', {readOnly, speed}, ""}, {{"-Ofp"}, '2', {"-3offset_FP", readOnly, speed}, ""},
         {{"-Oz", "-Ox"}, '2', {"-3low64k", "-3safe_halfs", readOnly, speed}, ""},
         {{"-no-inline", "-O"}, '0', {readOnly, speed}, noInline},
         {{"-no-inline"}, '0', {speed}, noInline},

@@ -73,7 +73,8 @@ TEST_F(OptionHandlers, FlagsOptionsFillTheirToolsListsEscapedCommasStayInTheirPi
 
 TEST_F(OptionHandlers, OnlyKnownRegistersAreReservedOnce)
 {
-    Steps({{{"-reserve", "m3,r9", "-reserve=m3"}, Failure("Cannot reserve register `r9'"), LIST_RESERVED_REGS, {"m3"}}});
+    Steps({{{"-reserve", "m3,r9", "-reserve=m3"}, Failure("Cannot reserve register `r9'"), LIST_RESERVED_REGS,
+            {"m3"}}});
     EXPECT_EQ(Entries(LIST_MACROS), (Words{"__M3_RESERVED__=1"}));
     EXPECT_EQ(Names(LIST_LINKER), (Words{"-MDM3_RESERVED"}));
     Steps({{{"-reserve", "M3"}, "", LIST_RESERVED_REGS, {"m3", "M3"}}});
@@ -129,11 +130,13 @@ TEST_F(OptionHandlers, ErrorLimitsAndGlobalValue)
 
 TEST_F(OptionHandlers, SpeedVersusSizeIsQueuedWhateverItsChecksFound)
 {
-    Steps({{{"-Ov", "150"}, Failure("Illegal value for option '-Ov'"), LIST_PENDING, {"-Ov=-opt_speed_vs_size=150(i)"}}});
+    Steps({{{"-Ov", "150"}, Failure("Illegal value for option '-Ov'"), LIST_PENDING,
+            {"-Ov=-opt_speed_vs_size=150(i)"}}});
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-O"}));
     Reset();
     // A later -Ov does not replace an earlier one.
-    Steps({{{"-Ov", "30", "-Ov40"}, "", LIST_PENDING, {"-Ov=-opt_speed_vs_size=30(i)", "-Ov=-opt_speed_vs_size=40(i)"}}});
+    Steps({{{"-Ov", "30", "-Ov40"}, "", LIST_PENDING,
+            {"-Ov=-opt_speed_vs_size=30(i)", "-Ov=-opt_speed_vs_size=40(i)"}}});
     EXPECT_EQ(Names(LIST_CODEGEN), (Words{"-O", "-O"}));
     EXPECT_EQ(Run({"-Ov", "x", "-Ov=", "-Ov", "-1", "-Ov=100", "-Ov=0"}),
               Failure("Bad numeric argument 'x' for option '-Ov'") + Failure("Missing argument for option '-Ov'") +

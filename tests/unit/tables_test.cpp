@@ -16,8 +16,8 @@ TEST(HashTable, DefaultSizeAndHashFunction)
 
     // Bytes from 0x80 on count as negative values.
     const std::pair<const char*, std::uint32_t> hashes[] = {
-        {"", 0u}, {"\xff", 0xFFFFFFFFu}, {"a", 97u}, {"ab", (97u << 7) + 98u}, {"\x80", static_cast<std::uint32_t>(-128)},
-        {"a\x80", (97u << 7) - 128u}};
+        {"", 0u},        {"\xff", 0xFFFFFFFFu}, {"a", 97u}, {"ab", (97u << 7) + 98u},
+        {"\x80", static_cast<std::uint32_t>(-128)}, {"a\x80", (97u << 7) - 128u}};
     for (const auto& [key, hash] : hashes)
         EXPECT_EQ(Hash(key), hash) << key;
 }
