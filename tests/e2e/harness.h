@@ -20,7 +20,8 @@ struct Result {
     std::string err;       // standard error
 };
 
-// A child process started in the background.
+// A child process started in the background. A Windows program (a name ending in ".exe")
+// is started through the launcher when one is set (see Launcher below).
 class Process {
 public:
     Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
@@ -76,9 +77,23 @@ private:
     fs::path dir_;
 };
 
-// The built program and the install image of the stand-in toolchain.
+// The built program and the install image of the stand-in toolchain: CCTRVX_TEST_BINARY
+// and CCTRVX_TEST_INSTALL, else those of this build.
 std::string Binary();
 std::string InstallImage();
+
+// The program that starts a Windows program on this machine (CCTRVX_TEST_LAUNCHER, such
+// as wine64), found along PATH when it is a bare name; empty when programs run directly.
+std::string Launcher();
+// True when the programs under test are Windows programs run by Wine. Under Wine a run
+// sees the Windows side of the machine: its own HOME, TMP, TEMP and PATH are handed over
+// as Wine expects them (WINEHOME, WINETMP, WINETEMP, WINEPATH), and its text output ends
+// lines with "\r\n", which Result and Sandbox::Read give back as "\n".
+bool UnderWine();
+// The words that start a program: the launcher first for a Windows program.
+std::vector<std::string> Launch(std::vector<std::string> argv);
+// Lines ending "\r\n" turned into lines ending "\n" (under Wine only).
+std::string TextOf(std::string text);
 
 // Splits a text into lines.
 std::vector<std::string> Lines(const std::string& text);
