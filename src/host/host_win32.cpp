@@ -18,6 +18,14 @@ extern "C" {
 int _dowildcard = 0;
 }
 
+namespace {
+
+// Standard error is written as it comes, as the C standard has it, so that the texts of
+// perror and of the streams keep their order whatever the stream is connected to.
+const bool ErrorsUnbuffered = std::setvbuf(stderr, nullptr, _IONBF, 0) == 0;
+
+} // namespace
+
 std::string HostPath(std::string_view name)
 {
     std::string path(name);
@@ -215,6 +223,7 @@ BOOL WINAPI ConsoleHandler(DWORD event)
 bool HostSetSignalFunction(HostSignalFunction function)
 {
     (void)LockReady;
+    (void)ErrorsUnbuffered;
     SignalFunction = function;
     static bool installed = false;
     if (!installed) {

@@ -123,6 +123,34 @@ std::string TextOf(std::string text)
     return out;
 }
 
+std::map<std::string, std::string> LaunchEnvironment(const std::map<std::string, std::string>& env)
+{
+    return UnderWine() ? WineEnvironment(env) : env;
+}
+
+std::string HostPathOf(std::string name)
+{
+    if (UnderWine() && name.size() >= 3 && (name[0] == 'Z' || name[0] == 'z') && name[1] == ':' &&
+        (name[2] == '\\' || name[2] == '/'))
+        name.erase(0, 2);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+std::vector<int> InterruptSignals()
+{
+    if (UnderWine())
+        return {SIGINT};
+    return {SIGINT, SIGTERM};
+}
+
+std::string Recorder()
+{
+    if (const char* recorder = std::getenv("CCTRVX_TEST_RECORDER"))
+        return recorder;
+    return CCTRVX_RECORDER;
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -263,10 +291,15 @@ fs::path Sandbox::Write(const std::string& relative, const std::string& contents
 
 std::string Sandbox::Read(const std::string& relative) const
 {
+    return TextOf(ReadBytes(relative));
+}
+
+std::string Sandbox::ReadBytes(const std::string& relative) const
+{
     std::ifstream in(dir_ / relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return TextOf(text.str());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 bool Sandbox::Exists(const std::string& relative) const
