@@ -134,6 +134,11 @@ HostOutcome Wait(const Child& child)
     DWORD status = 0;
     if (GetExitCodeProcess(child.process.get(), &status))
         outcome.status = static_cast<int>(status);
+    // The console gives its interrupt to every process attached to it, each on a thread
+    // of its own: a child it ended may be seen to end before this process's handler has
+    // run. The driver hears of the interrupt first, so that it ends as interrupted.
+    if (status == static_cast<DWORD>(STATUS_CONTROL_C_EXIT))
+        WaitForSingleObject(HostInterruptSeen(), 2000);
     return outcome;
 }
 

@@ -215,15 +215,23 @@ BOOL WINAPI ConsoleHandler(DWORD event)
     EnterCriticalSection(&Lock().section);
     function(signal);
     LeaveCriticalSection(&Lock().section);
+    SetEvent(HostInterruptSeen());
     return TRUE;
 }
 
 } // namespace
 
+HANDLE HostInterruptSeen()
+{
+    static const HANDLE seen = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return seen;
+}
+
 bool HostSetSignalFunction(HostSignalFunction function)
 {
     (void)LockReady;
     (void)ErrorsUnbuffered;
+    HostInterruptSeen();
     SignalFunction = function;
     static bool installed = false;
     if (!installed) {

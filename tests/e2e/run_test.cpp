@@ -900,6 +900,11 @@ TEST(Interrupts, ASignalWhileTheLinkerWritesRemovesThePartialProduct)
     for (const Strings& request : requests) {
         for (int signal : e2e::InterruptSignals()) {
             for (bool group : {false, true}) {
+                // Under Wine a program that the interrupt ends exits with status 0, not with
+                // the status of an interrupted program: the linker, interrupted with the
+                // driver, may look as if it had written its product, which is then kept.
+                if (group && e2e::UnderWine())
+                    continue;
                 SCOPED_TRACE(Show(request) + " signal " + std::to_string(signal) +
                              (group ? " to the group" : " to the driver"));
                 // The recorder, as the linker, leaves the product behind before it sleeps.
