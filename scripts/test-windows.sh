@@ -49,8 +49,11 @@ if [ ! -f "$WINEPREFIX/.cctrvx-ready" ]; then
   touch "$WINEPREFIX/.cctrvx-ready"
 fi
 # One Wine server for the whole run, rather than one started (and waited for) per program.
+# Its services start now, with nothing of ours open: started by a test's program they
+# would inherit (and hold open) the pipes the test reads that program's output from.
 "$wineserver" -p
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+"$wine64" cmd /c exit </dev/null >/dev/null 2>&1
 
 echo "== cross build into $windows_build"
 cmake -S . -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCCTRVX_BENCH=OFF >/dev/null
