@@ -130,11 +130,10 @@ int Main(const std::vector<std::string>& arguments)
         Error(LEVEL_FATAL_CLIB, "getcwd()");
     StrSet(FileLocs[LOC_CWD], *cwd);
 
-    // Without TMP the host's own temporary directory is used: the root directory is not
-    // writable for ordinary users here.
+    // Without TMP the host's own temporary directory is used.
     std::optional<std::string> tmp = HostGetEnv("TMP");
     if (!tmp || tmp->empty())
-        tmp = HostGetEnv("TMPDIR").value_or("/tmp");
+        tmp = HostTemporaryDirectory();
     StrSet(FileLocs[LOC_TEMP], HostName(*tmp));
     if (FileLocs[LOC_TEMP].view() == "/" || FileLocs[LOC_TEMP].view() == "\\")
         AddChar(FileLocs[LOC_TEMP], '.');

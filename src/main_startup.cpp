@@ -222,11 +222,8 @@ void SettleTemporaryDirectory()
 {
     DString& temp = FileLocs[LOC_TEMP];
     if (temp.len == 0) {
-        // Where the temporary directory is not given, the host's own is used: the root
-        // directory is not writable for ordinary users here.
-        std::string fallback = HostName(HostGetEnv("TMPDIR").value_or("/tmp"));
-        if (fallback.empty())
-            fallback = "\\tmp";
+        // Where the temporary directory is not given, the host's own is used.
+        const std::string fallback = HostTemporaryDirectory();
         std::optional<std::string> value = HostGetEnv("TMP");
         if (!value || value->empty()) {
             EnvironRecord("TMP", std::nullopt);

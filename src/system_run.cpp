@@ -186,18 +186,6 @@ int RunCommandPipe(std::string_view first, std::string_view firstPath, std::stri
 
 namespace {
 
-// The command interpreter of this host knows the null device by another name.
-std::string ForHostShell(std::string line)
-{
-    for (const char* notation : {" >>nul", " >nul"}) {
-        std::size_t at = line.find(notation);
-        if (at != std::string::npos && (at + std::string(notation).size() == line.size() ||
-                                        line[at + std::string(notation).size()] == ' '))
-            line.replace(at + std::string(notation).size() - 3, 3, "/dev/null");
-    }
-    return line;
-}
-
 int RunShell(const std::string& program, const std::string& line)
 {
     if (DryRun || Verbose)
@@ -207,7 +195,7 @@ int RunShell(const std::string& program, const std::string& line)
     if (Timing)
         TimeProgram(nullptr);
     Handle(SignalMode::Default);
-    const int result = HostRunShell(ForHostShell(line));
+    const int result = HostRunShell(line);
     if (result == -1)
         ReportNotStarted(program, "system()");
     AfterChild(program);

@@ -31,20 +31,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 extern char** environ;
+#endif
 
 namespace {
 
@@ -99,10 +111,12 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix)
 // ---------------------------------------------------------------------------------------
 // Names and files
 
-// Names arrive Windows-style; the host wants slashes.
+// Names arrive Windows-style; a POSIX host wants slashes.
 std::string HostPath(std::string name)
 {
+#ifndef _WIN32
     std::replace(name.begin(), name.end(), '\\', '/');
+#endif
     return name;
 }
 
@@ -151,8 +165,8 @@ bool IsAbsolute(const std::string& name)
 
 bool IsRegularFile(const std::string& name)
 {
-    struct stat status {};
-    return stat(HostPath(name).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(HostPath(name), error);
 }
 
 std::optional<std::string> ReadFile(const std::string& name)
@@ -246,6 +260,149 @@ std::string QuoteArgument(const std::string& argument)
     return out;
 }
 
+// ---------------------------------------------------------------------------------------
+// The host: appending whole lines, running a program, copying standard input
+
+#ifdef _WIN32
+
+std::string SystemError(DWORD code)
+{
+    char text[512];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' '))
+        --length;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+}
+
+// Appends text to a file with one write, so that tools running side by side never
+// interleave their lines.
+void AppendWhole(const std::string& name, const std::string& text)
+{
+    HANDLE file = CreateFileA(HostPath(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Runs a program found along PATH, its words quoted by the command-line convention, and
+// stores its exit status; false with `error` set when it cannot be started.
+bool StartAndWait(const std::vector<std::string>& argv, int& status, std::string& error)
+{
+    std::string line;
+    for (const std::string& word : argv)
+        line += (line.empty() ? "" : " ") + QuoteArgument(word);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION information{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &information)) {
+        error = SystemError(GetLastError());
+        return false;
+    }
+    CloseHandle(information.hThread);
+    WaitForSingleObject(information.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(information.hProcess, &code);
+    CloseHandle(information.hProcess);
+    status = static_cast<int>(code);
+    return true;
+}
+
+// Copies standard input to standard output byte for byte; false with `error` set.
+bool CopyInputToOutput(std::string& error)
+{
+    _setmode(0, _O_BINARY);
+    _setmode(1, _O_BINARY);
+    char buffer[65536];
+    for (;;) {
+        const int got = _read(0, buffer, sizeof buffer);
+        if (got < 0) {
+            error = "cannot read standard input: " + std::string(std::strerror(errno));
+            return false;
+        }
+        if (got == 0)
+            return true;
+        for (int done = 0; done < got;) {
+            const int put = _write(1, buffer + done, static_cast<unsigned>(got - done));
+            if (put <= 0) {
+                error = "cannot write standard output: " + std::string(std::strerror(errno));
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+#else
+
+void AppendWhole(const std::string& name, const std::string& text)
+{
+    int fd = open(HostPath(name).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    ssize_t written = write(fd, text.data(), text.size());
+    (void)written;
+    close(fd);
+}
+
+// Runs a program found along PATH and stores its exit status (128 + the signal when it
+// was killed); false with `error` set when it cannot be started.
+bool StartAndWait(const std::vector<std::string>& argv, int& status, std::string& error)
+{
+    std::vector<std::string> words = argv;
+    words[0] = HostPath(words[0]);
+    std::vector<char*> pointers;
+    for (std::string& word : words)
+        pointers.push_back(word.data());
+    pointers.push_back(nullptr);
+    pid_t child = 0;
+    if (int failure = posix_spawnp(&child, pointers[0], nullptr, nullptr, pointers.data(), environ); failure != 0) {
+        error = std::strerror(failure);
+        return false;
+    }
+    int raw = 0;
+    while (waitpid(child, &raw, 0) < 0) {
+        if (errno != EINTR) {
+            error = std::strerror(errno);
+            return false;
+        }
+    }
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : 1;
+    return true;
+}
+
+bool CopyInputToOutput(std::string& error)
+{
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = "cannot read standard input: " + std::string(std::strerror(errno));
+            return false;
+        }
+        if (got == 0)
+            return true;
+        ssize_t done = 0;
+        while (done < got) {
+            ssize_t put = write(STDOUT_FILENO, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0) {
+                error = "cannot write standard output: " + std::string(std::strerror(errno));
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+#endif
+
 void LogCall(const std::string& tool, const std::vector<std::string>& arguments)
 {
     const char* log = std::getenv("TRVX_TOOL_LOG");
@@ -255,14 +412,9 @@ void LogCall(const std::string& tool, const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments)
         line += " " + QuoteArgument(argument);
     line += "\n";
-    // One write on a descriptor opened for appending, so that tools running side by side
-    // never interleave their lines.
-    int fd = open(HostPath(log).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    ssize_t written = write(fd, line.data(), line.size());
-    (void)written;
-    close(fd);
+    // One write on a file opened for appending, so that tools running side by side never
+    // interleave their lines.
+    AppendWhole(log, line);
 }
 
 void DelayIfAsked()
@@ -326,26 +478,11 @@ std::vector<std::string> ExpandResponseFiles(const std::vector<std::string>& arg
 // Runs a program and returns its exit status (128 + the signal when it was killed).
 int RunProgram(const std::vector<std::string>& argv)
 {
-    std::vector<std::string> words = argv;
-    words[0] = HostPath(words[0]);
-    std::vector<char*> pointers;
-    for (std::string& word : words)
-        pointers.push_back(word.data());
-    pointers.push_back(nullptr);
-    pid_t child = 0;
-    int error = posix_spawnp(&child, pointers[0], nullptr, nullptr, pointers.data(), environ);
-    if (error != 0)
-        Fail("cannot run " + Quoted(argv[0]) + ": " + std::strerror(error));
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            Fail("cannot wait for " + Quoted(argv[0]) + ": " + std::strerror(errno));
-    }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        return 128 + WTERMSIG(status);
-    return 1;
+    std::string error;
+    int status = 1;
+    if (!StartAndWait(argv, status, error))
+        Fail("cannot run " + Quoted(argv[0]) + ": " + error);
+    return status;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1117,25 +1254,10 @@ int RunLibrarian(const std::vector<std::string>& arguments)
 
 int RunDemangler(const std::vector<std::string>&)
 {
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            Fail(std::string("cannot read standard input: ") + std::strerror(errno));
-        if (got == 0)
-            return 0;
-        ssize_t done = 0;
-        while (done < got) {
-            ssize_t put = write(STDOUT_FILENO, buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                Fail(std::string("cannot write standard output: ") + std::strerror(errno));
-            done += put;
-        }
-    }
+    std::string error;
+    if (!CopyInputToOutput(error))
+        Fail(error);
+    return 0;
 }
 
 // The debugger: its own options come first; the first argument that does not begin with

@@ -14,7 +14,8 @@
 
 // Names ------------------------------------------------------------------------------
 
-// The host path of a name: every backslash becomes a slash.
+// The host path of a name: on a POSIX host every backslash becomes a slash; on Windows
+// the name is the path (a slash becomes a backslash).
 std::string HostPath(std::string_view name);
 // The name of a host path: every slash becomes a backslash.
 std::string HostName(std::string_view hostPath);
@@ -32,7 +33,7 @@ bool HostPutEnv(const std::string& name, const std::string& value);
 // The C library's error number.
 int HostErrno();
 void HostSetErrno(int code);
-// The operating system's last-error value (the same as the C library's on this host).
+// The operating system's last-error value (the same as the C library's on a POSIX host).
 int HostLastError();
 void HostSetLastError(int code);
 // The system's text for an operating-system error code.
@@ -64,7 +65,9 @@ bool HostAtExit(void (*function)());
 
 using HostSignalFunction = void (*)(int);
 // Installs one function for the interrupt and the termination signal (SIGINT, SIGTERM),
-// and ignores a broken pipe: a write to a reader that went away fails instead.
+// and ignores a broken pipe: a write to a reader that went away fails instead. On Windows
+// the console's control events call it: Ctrl-C and Ctrl-Break as SIGINT, closing the
+// console, logging off and shutting down as SIGTERM.
 // Returns false (errno set) when the host refuses.
 bool HostSetSignalFunction(HostSignalFunction function);
 
@@ -134,7 +137,8 @@ bool HostSameFile(std::string_view first, std::string_view second);
 // Opens a file with the C library (fopen modes).
 FILE* HostOpenFile(std::string_view name, const char* mode);
 
-// Signal-safe removal, for the interrupt path: no allocation, no locks. The name is a
+// Signal-safe removal, for the interrupt path: no allocation, no locks (on Windows the
+// interrupt handler runs on a thread of its own, with HostSignalBlock's lock held). The name is a
 // NUL-terminated name; a directory is removed with everything in it, never following a
 // symbolic link out of the tree.
 void HostRemoveSafely(const char* name);
@@ -148,14 +152,19 @@ std::optional<std::string> HostComputerName();
 // The name of the user running this process, or nothing (errno set).
 std::optional<std::string> HostUserName();
 
-// A string value of the current user's registry stand-in ($HOME/.cctrvx_registry: one
-// value a line as "KEY\VALUE NAME=DATA", '#' starts a comment); nothing when the value
-// is absent. `isString` is false when its data is not a string ("dword:...").
+// A string value under the current user's part of the registry (on Windows the registry
+// itself; on a POSIX host the stand-in $HOME/.cctrvx_registry: one value a line as
+// "KEY\VALUE NAME=DATA", '#' starts a comment); nothing when the value is absent.
+// `isString` is false when its data is not a string (a number; "dword:..." in the stand-in).
 std::optional<std::string> HostReadRegistry(std::string_view key, std::string_view valueName, bool& isString);
 
 // The search path of the host (PATH) as a Windows-style list: directories separated by
-// ";", with backslashes; nothing when PATH is unset.
+// ";", with backslashes (on Windows, PATH as it is); nothing when PATH is unset.
 std::optional<std::string> HostSearchPath();
+// The directory for temporary files where "TMP" names none, as a name: the host's own
+// (TMPDIR, else /tmp, on a POSIX host; TEMP, else the root directory of the current drive,
+// on Windows).
+std::string HostTemporaryDirectory();
 // Puts "name=path" into the environment, the path given as a name and handed to the
 // children as a host path. Returns false (errno set) when the host refuses.
 bool HostPutEnvPath(const std::string& name, const std::string& path);
@@ -190,6 +199,7 @@ HostOutcome HostRun(const std::string& program, const std::string& commandLine, 
 HostOutcome HostRunPipe(const std::string& first, const std::string& firstCommandLine, const std::string& second,
                         const std::string& secondCommandLine, const HostRedirection* redirection, bool& secondStarted);
 // Runs a command line through the host's command interpreter; -1 when it cannot be run.
+// The line is written for the Windows command interpreter ("nul" is the null device).
 int HostRunShell(const std::string& commandLine);
 // Passes a signal on to every running child (signal-safe).
 void HostForwardSignal(int signal);
@@ -214,7 +224,8 @@ struct HostJob {
     int output = -1; // the captured standard output
     int errors = -1; // the captured standard error
 };
-// Whether this host can run jobs; without them every chain runs in the driver itself.
+// Whether this host can run jobs (not on Windows); without them every chain runs in the
+// driver itself.
 bool HostJobsSupported();
 // Starts a job running `function(argument)`; it ends with the function's result. The
 // caller's pending output is flushed first. false (errno set) when it cannot start.

@@ -181,6 +181,12 @@ std::optional<std::string> HostSearchPath()
     return list;
 }
 
+std::string HostTemporaryDirectory()
+{
+    const char* directory = std::getenv("TMPDIR");
+    return HostName(directory && directory[0] ? directory : "/tmp");
+}
+
 bool HostPutEnvPath(const std::string& name, const std::string& path)
 {
     return HostPutEnv(name, HostPath(path));

@@ -258,12 +258,28 @@ HostOutcome HostRunPipe(const std::string& first, const std::string& firstComman
     return outcome;
 }
 
+namespace {
+
+// The command interpreter of this host knows the null device by another name.
+std::string ForHostShell(std::string line)
+{
+    for (const char* notation : {" >>nul", " >nul"}) {
+        std::size_t at = line.find(notation);
+        if (at != std::string::npos && (at + std::string(notation).size() == line.size() ||
+                                        line[at + std::string(notation).size()] == ' '))
+            line.replace(at + std::string(notation).size() - 3, 3, "/dev/null");
+    }
+    return line;
+}
+
+} // namespace
+
 int HostRunShell(const std::string& commandLine)
 {
     std::fflush(nullptr);
     Actions actions;
     pid_t pid = 0;
-    if (!Spawn(pid, "/bin/sh", {"sh", "-c", commandLine}, actions))
+    if (!Spawn(pid, "/bin/sh", {"sh", "-c", ForHostShell(commandLine)}, actions))
         return -1;
     HostOutcome exit = Wait(pid);
     return exit.status;

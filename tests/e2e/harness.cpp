@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -29,6 +30,127 @@ std::string InstallImage()
     return CCTRVX_INSTALL_IMAGE;
 }
 
+std::string Launcher()
+{
+    static const std::string launcher = [] {
+        const char* value = std::getenv("CCTRVX_TEST_LAUNCHER");
+        if (!value || !*value)
+            return std::string();
+        std::string name = value;
+        if (name.find('/') != std::string::npos)
+            return name;
+        const char* path = std::getenv("PATH");
+        std::istringstream directories(path ? path : "/usr/bin:/bin");
+        std::string directory;
+        while (std::getline(directories, directory, ':')) {
+            const std::string candidate = (directory.empty() ? std::string(".") : directory) + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+        // Debian keeps the 64-bit loader beside its libraries.
+        if (access(("/usr/lib/wine/" + name).c_str(), X_OK) == 0)
+            return "/usr/lib/wine/" + name;
+        return name;
+    }();
+    return launcher;
+}
+
+bool UnderWine()
+{
+    const std::string launcher = Launcher();
+    return fs::path(launcher).filename().string().find("wine") != std::string::npos;
+}
+
+namespace {
+
+bool IsWindowsProgram(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string suffix = name.substr(name.size() - 4);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return std::tolower(c); });
+    return suffix == ".exe";
+}
+
+// The environment of a Windows program under Wine: Wine keeps HOME, TMP, TEMP and PATH of
+// the Unix side to itself and hands on WINEHOME, WINETMP, WINETEMP and WINEPATH under the
+// plain names (the test prefix has no TMP or TEMP of its own that would win). The Wine
+// settings of the test run itself go along.
+std::map<std::string, std::string> WineEnvironment(const std::map<std::string, std::string>& env)
+{
+    std::map<std::string, std::string> result;
+    for (const auto& [name, value] : env) {
+        if (name == "HOME" || name == "TMP" || name == "TEMP") {
+            result["WINE" + name] = value;
+        } else if (name == "PATH") {
+            std::string list = value;
+            std::replace(list.begin(), list.end(), ':', ';');
+            result["WINEPATH"] = list;
+        } else {
+            result[name] = value;
+        }
+    }
+    for (const char* pass : {"WINEPREFIX", "WINEDEBUG", "WINESERVER", "WINELOADER", "WINEDLLOVERRIDES", "WINEARCH"}) {
+        if (const char* value = std::getenv(pass))
+            result[pass] = value;
+    }
+    // The Unix side of the launcher still needs a search path of its own.
+    const char* path = std::getenv("PATH");
+    result["PATH"] = path ? path : "/usr/bin:/bin";
+    return result;
+}
+
+} // namespace
+
+std::vector<std::string> Launch(std::vector<std::string> argv)
+{
+    if (!argv.empty() && !Launcher().empty() && IsWindowsProgram(argv[0]))
+        argv.insert(argv.begin(), Launcher());
+    return argv;
+}
+
+std::string TextOf(std::string text)
+{
+    if (!UnderWine())
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+std::map<std::string, std::string> LaunchEnvironment(const std::map<std::string, std::string>& env)
+{
+    return UnderWine() ? WineEnvironment(env) : env;
+}
+
+std::string HostPathOf(std::string name)
+{
+    if (UnderWine() && name.size() >= 3 && (name[0] == 'Z' || name[0] == 'z') && name[1] == ':' &&
+        (name[2] == '\\' || name[2] == '/'))
+        name.erase(0, 2);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+std::vector<int> InterruptSignals()
+{
+    if (UnderWine())
+        return {SIGINT};
+    return {SIGINT, SIGTERM};
+}
+
+std::string Recorder()
+{
+    if (const char* recorder = std::getenv("CCTRVX_TEST_RECORDER"))
+        return recorder;
+    return CCTRVX_RECORDER;
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -39,9 +161,12 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+Process::Process(const std::vector<std::string>& program, const std::map<std::string, std::string>& environment,
                  const fs::path& directory)
 {
+    const std::vector<std::string> argv = Launch(program);
+    const bool launched = argv.size() != program.size();
+    const std::map<std::string, std::string> env = launched && UnderWine() ? WineEnvironment(environment) : environment;
     int out[2];
     int err[2];
     if (pipe(out) != 0 || pipe(err) != 0)
@@ -131,6 +256,8 @@ Result Process::Wait()
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     waited_ = true;
+    result.out = TextOf(std::move(result.out));
+    result.err = TextOf(std::move(result.err));
     if (WIFEXITED(status))
         result.status = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
@@ -164,10 +291,15 @@ fs::path Sandbox::Write(const std::string& relative, const std::string& contents
 
 std::string Sandbox::Read(const std::string& relative) const
 {
+    return TextOf(ReadBytes(relative));
+}
+
+std::string Sandbox::ReadBytes(const std::string& relative) const
+{
     std::ifstream in(dir_ / relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 bool Sandbox::Exists(const std::string& relative) const

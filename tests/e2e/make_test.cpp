@@ -28,8 +28,12 @@ std::set<std::string> Compiled(const std::string& log)
 
 e2e::Result Make(const Sandbox& box, const std::string& log)
 {
-    e2e::Process make({"/usr/bin/make", "-s", "CCTRVX=" + e2e::Binary()},
-                      box.Environment({{"TRVX_TOOL_LOG", log}}), box.dir() / "project");
+    // make starts the driver itself: through the launcher when there is one.
+    std::string driver;
+    for (const std::string& word : e2e::Launch({e2e::Binary()}))
+        driver += (driver.empty() ? "" : " ") + word;
+    e2e::Process make({"/usr/bin/make", "-s", "CCTRVX=" + driver},
+                      e2e::LaunchEnvironment(box.Environment({{"TRVX_TOOL_LOG", log}})), box.dir() / "project");
     return make.Wait();
 }
 

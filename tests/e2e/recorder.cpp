@@ -26,7 +26,23 @@
 #include <fcntl.h>
 #include <string>
 #include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+// The same calls under the runtime's names; every file is binary.
+#define open(file, flags, mode) _open(file, (flags) | _O_BINARY, mode)
+#define read _read
+#define write _write
+#define close _close
+#define O_CLOEXEC _O_NOINHERIT
+#define STDIN_FILENO 0
+#define STDOUT_FILENO 1
+#define STDERR_FILENO 2
+constexpr int FileMode = 0600;
+#else
 #include <unistd.h>
+constexpr int FileMode = 0644;
+#endif
 
 namespace {
 
@@ -45,7 +61,7 @@ const char* Setting(const char* key)
 bool WriteAll(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
-        ssize_t put = write(fd, data, size);
+        ssize_t put = write(fd, data, static_cast<unsigned>(size));
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
@@ -65,7 +81,7 @@ void RecordArguments(const char* file, int argc, char** argv)
         record.append(argv[i], length);
         record += "\n";
     }
-    int fd = open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    int fd = open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, FileMode);
     if (fd < 0 || !WriteAll(fd, record.data(), record.size())) {
         std::perror(file);
         std::exit(120);
@@ -75,7 +91,7 @@ void RecordArguments(const char* file, int argc, char** argv)
 
 void CopyStandardInput(const char* file)
 {
-    int fd = open(file, O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
+    int fd = open(file, O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, FileMode);
     if (fd < 0) {
         std::perror(file);
         std::exit(121);
@@ -99,6 +115,11 @@ void CopyStandardInput(const char* file)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    _setmode(STDIN_FILENO, _O_BINARY);
+    _setmode(STDOUT_FILENO, _O_BINARY);
+    _setmode(STDERR_FILENO, _O_BINARY);
+#endif
     std::string program = argc > 0 ? argv[0] : "recorder";
     if (std::size_t slash = program.find_last_of("/\\"); slash != std::string::npos)
         program.erase(0, slash + 1);
@@ -110,7 +131,7 @@ int main(int argc, char** argv)
     if (const char* number = Setting("IGNORE"))
         std::signal(std::atoi(number), SIG_IGN);
     if (const char* file = Setting("TOUCH")) {
-        int fd = open(file, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        int fd = open(file, O_WRONLY | O_CREAT | O_CLOEXEC, FileMode);
         if (fd >= 0)
             close(fd);
     }
@@ -127,10 +148,12 @@ int main(int argc, char** argv)
     if (const char* number = Setting("SIGNAL")) {
         const int signal = std::atoi(number);
         std::signal(signal, SIG_DFL);
+#ifndef _WIN32
         sigset_t set;
         sigemptyset(&set);
         sigaddset(&set, signal);
         sigprocmask(SIG_UNBLOCK, &set, nullptr);
+#endif
         std::raise(signal);
         return 125;
     }

@@ -430,11 +430,13 @@ TEST(StandInDemangler, CopiesBinaryInputUnchanged)
     for (int i = 0; i < 9000; ++i)
         bytes += static_cast<char>(i % 256);
     box.Write("in.bin", bytes);
-    e2e::Process process({"/bin/sh", "-c", "exec \"$0\" <in.bin >out.bin", ToolPath("demangler")}, box.Environment(),
-                         box.dir());
+    std::vector<std::string> words = {"/bin/sh", "-c", "exec \"$@\" <in.bin >out.bin", "sh"};
+    for (const std::string& word : e2e::Launch({ToolPath("demangler")}))
+        words.push_back(word);
+    e2e::Process process(words, e2e::LaunchEnvironment(box.Environment()), box.dir());
     Result result = process.Wait();
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(box.Read("out.bin"), bytes);
+    EXPECT_EQ(box.ReadBytes("out.bin"), bytes);
 }
 
 TEST(StandInDebugger, RunsTheProgramAfterItsOptionsAndReturnsItsStatus)
@@ -452,7 +454,9 @@ TEST(StandInDebugger, RunsTheProgramAfterItsOptionsAndReturnsItsStatus)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "nm -x \"a b\"");
 
-    result = RunTool(box, "debugger", {"/bin/sh", "-c", "exit 7"});
+    const fs::path recorder = box.dir() / fs::path(e2e::Recorder()).filename();
+    fs::copy_file(e2e::Recorder(), recorder);
+    result = RunTool(box, "debugger", {recorder.string(), "-x"}, {{"RECORDER_STATUS", "7"}});
     EXPECT_EQ(result.status, 7);
 }
 
