@@ -210,6 +210,10 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 void WriteOutput(const std::string& name, const std::string& text)
 {
+    // Every host says the same of a directory in the way.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(HostPath(name), ignored))
+        Fail("cannot write " + Quoted(name) + ": Is a directory");
     std::ofstream out(HostPath(name), std::ios::binary | std::ios::trunc);
     if (!out)
         Fail("cannot write " + Quoted(name) + ": " + std::strerror(errno));

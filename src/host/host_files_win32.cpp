@@ -261,13 +261,33 @@ void RemoveContentsSafely(char* path, std::size_t length, std::size_t size, int 
 
 } // namespace
 
+namespace {
+
+// A name with backslashes in a fixed buffer, without allocating; returns its length.
+std::size_t SafeName(const char* name, char* path, std::size_t size)
+{
+    std::size_t length = 0;
+    for (; name[length] && length + 1 < size; ++length)
+        path[length] = name[length] == '/' ? '\\' : name[length];
+    path[length] = '\0';
+    return length;
+}
+
+} // namespace
+
+void HostUnlinkSafely(const char* name)
+{
+    char path[MAX_PATH * 4];
+    SafeName(name, path, sizeof path);
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        DeleteFileA(path);
+}
+
 void HostRemoveSafely(const char* name)
 {
     char path[MAX_PATH * 4];
-    std::size_t length = 0;
-    for (; name[length] && length + 1 < sizeof path; ++length)
-        path[length] = name[length] == '/' ? '\\' : name[length];
-    path[length] = '\0';
+    const std::size_t length = SafeName(name, path, sizeof path);
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;

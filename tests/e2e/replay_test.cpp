@@ -140,8 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HostileNames, SourcesWithAwkwardNamesBuildEndToEnd)
 {
     Sandbox box;
-    const Strings names = {"my file.c", "quote\"d.c", "cost$HOME.c", "100%.c", "%PATH%.c", "semi;colon.c",
-                           "pipe|x.c",  "caf\xc3\xa9.c", "amp&er.c",   "paren(1).c"};
+    Strings names = {"my file.c", "cost$HOME.c", "100%.c", "%PATH%.c", "semi;colon.c", "amp&er.c", "paren(1).c"};
+    // Windows file names hold no double quote and no bar, and Wine hands the driver its
+    // arguments through a code page.
+    if (!e2e::UnderWine()) {
+        for (const char* name : {"quote\"d.c", "pipe|x.c", "caf\xc3\xa9.c"})
+            names.push_back(name);
+    }
     Strings args = {"-o", "prog.dxe"};
     for (const std::string& name : names) {
         box.Write(name, "int v;\n");
@@ -163,6 +168,8 @@ TEST(HostileNames, SourcesWithAwkwardNamesBuildEndToEnd)
 
 TEST(HostileNames, LongPathsAndLeadingDashes)
 {
+    if (e2e::UnderWine())
+        GTEST_SKIP() << "Windows paths are limited to 260 characters unless the program opts in";
     Sandbox box;
     std::string directory = "d";
     while (directory.size() < 300)
