@@ -202,6 +202,7 @@ Process::Process(const std::vector<std::string>& program, const std::map<std::st
         }
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
+        signal(SIGPIPE, SIG_DFL);
         if (chdir(directory.c_str()) != 0)
             _exit(126);
         execve(cArgs[0], cArgs.data(), cEnv.data());
@@ -226,12 +227,18 @@ void Process::Signal(int signal) const
     kill(pid_, signal);
 }
 
+void Process::CloseErrorStream()
+{
+    close(errFd_);
+    errFd_ = -1;
+}
+
 Result Process::Wait()
 {
     Result result;
     pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
     std::string* targets[2] = {&result.out, &result.err};
-    int open = 2;
+    int open = errFd_ < 0 ? 1 : 2;
     char buffer[65536];
     while (open > 0) {
         if (poll(fds, 2, -1) < 0) {

@@ -32,6 +32,8 @@ public:
 
     int pid() const { return pid_; }
     void Signal(int signal) const;
+    // Stops reading the standard error, as a reader that goes away does.
+    void CloseErrorStream();
     // Waits for the process and collects its output.
     Result Wait();
 

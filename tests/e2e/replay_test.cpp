@@ -18,6 +18,7 @@ struct Case {
     const char* title;
     Strings user;      // the user's command line
     Strings products;  // the files it makes
+    std::size_t shown = 1;  // the commands -dryrun prints, the main driver's last
 };
 
 // Cases are shown by their titles.
@@ -35,30 +36,25 @@ void WriteInputs(const Sandbox& box)
     box.Write("guide.pgo", "trvx profile\n");
     box.Write("run.pgo", "trvx profile\n");
     fs::create_directories(box.dir() / "out");
-}
-
-// The tool calls of a run, without temporary names and without the profiler (which the
-// user interface driver runs itself, before it hands over).
-std::string Calls(const Sandbox& box)
-{
-    std::string calls;
-    for (const std::string& line : e2e::Lines(WithoutTemporaryNames(ToolLog(box)))) {
-        if (line.rfind("pgo ", 0) != 0)
-            calls += line + "\n";
-    }
-    return calls;
+    fs::create_directories(box.dir() / "inc dir");
 }
 
 struct Outcome {
     int status = -1;
     std::string out;
-    std::string calls;
+    std::string err;
+    std::string calls;  // without temporary names and without the profiler, which the user
+                        // interface driver runs itself before it hands over
     std::map<std::string, std::string> products;
 };
 
 Outcome Collect(const Sandbox& box, const e2e::Result& result, const Strings& products)
 {
-    Outcome outcome{result.status, WithoutTemporaryNames(result.out), Calls(box), {}};
+    Outcome outcome{result.status, WithoutTemporaryNames(result.out), result.err, "", {}};
+    for (const std::string& line : e2e::Lines(WithoutTemporaryNames(ToolLog(box)))) {
+        if (line.rfind("pgo ", 0) != 0)
+            outcome.calls += line + "\n";
+    }
     for (const std::string& product : products) {
         outcome.products[product] = box.Exists(product) ? WithoutTemporaryNames(box.Read(product)) : "<missing>";
         fs::remove(box.dir() / product);
@@ -79,15 +75,21 @@ TEST_P(Replay, ThePrintedCommandRunsTheSameBuild)
     ASSERT_EQ(direct.status, 0) << direct.err;
     const Outcome user = Collect(box, direct, c.products);
 
+    // A dry run runs and writes nothing.
+    const Strings before = WorkFiles(box);
     Strings dry = c.user;
     dry.push_back("-dryrun");
     auto printed = box.Run(dry, Logged(box));
     ASSERT_EQ(printed.status, 0) << printed.err;
+    EXPECT_FALSE(box.Exists("home/tools.log"));
+    EXPECT_EQ(WorkFiles(box), before);
     const Strings commands = PrintedCommands(printed.err);
-    ASSERT_FALSE(commands.empty()) << printed.err;
+    ASSERT_EQ(commands.size(), c.shown) << printed.err;
     Strings words = SplitCommandLine(commands.back());
     ASSERT_GE(words.size(), 2u);
     ASSERT_EQ(words[1], "--main");
+    // The program's own path (on Windows with its drive), run as printed.
+    EXPECT_EQ(fs::canonical(e2e::HostPathOf(words[0])), fs::canonical(e2e::Binary()));
     // The standard output of a preprocessing or dependency run goes to the output file,
     // shown as a redirection at the end of the command.
     std::string redirection;
@@ -95,7 +97,7 @@ TEST_P(Replay, ThePrintedCommandRunsTheSameBuild)
         redirection = words.back().substr(1);
         words.pop_back();
     }
-    auto replayed = box.Run(Strings(words.begin() + 1, words.end()), Logged(box));
+    auto replayed = RunWords(box, words, Logged(box));
     if (!redirection.empty())
         std::ofstream(box.dir() / redirection, std::ios::binary) << replayed.out;
     const Outcome again = Collect(box, replayed, c.products);
@@ -104,6 +106,7 @@ TEST_P(Replay, ThePrintedCommandRunsTheSameBuild)
     if (redirection.empty()) {
         EXPECT_EQ(again.out, user.out);
     }
+    EXPECT_EQ(again.err, user.err);
     EXPECT_EQ(again.calls, user.calls);
     EXPECT_EQ(again.products, user.products);
     for (const auto& [name, text] : user.products)
@@ -119,10 +122,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"preprocess", {"-E", "-o", "a.i", "a.c"}, {"a.i"}},
         Case{"library", {"-build-lib", "-o", "lib.dlb", "a.c", "b.c"}, {"lib.dlb"}},
         Case{"executable", {"-O", "-o", "prog.dxe", "a.c", "b.c", "c.s"}, {"prog.dxe"}},
+        Case{"quoted words", {"-O", "-Dmsg=\"a b\"", "-I", "inc dir", "-flags-link", "-x y", "-o", "my prog.dxe",
+                              "a.c", "c.s"}, {"my prog.dxe"}},
         Case{"dependencies", {"-M", "a.c", "b.c"}, {}},
         Case{"objects with dependency files", {"-c", "-MD", "a.c"}, {"a.doj", "a.d"}},
         Case{"profile guided", {"-pguide-file", "guide.pgo", "-save-temps", "-o", "p.dxe", "a.c", "run.pgo"},
-             {"p.dxe", "a.s", "a.doj"}},
+             {"p.dxe", "a.s", "a.doj"}, 2},
         Case{"debug", {"-g", "-o", "p.dxe", "a.c"}, {"p.dxe"}},
         Case{"no prelink", {"-no-prelink", "-o", "p.dxe", "a.c", "c.s"}, {"p.dxe"}},
         Case{"output directory", {"-path-output", "out", "-c", "a.c", "b.c"}, {"out/a.doj", "out/b.doj"}},
