@@ -235,14 +235,13 @@ inline Strings WithoutTemporaryNames(Strings words)
     return words;
 }
 
-// What a run left in the working directory: the sandbox's files and directories except
-// the home directory (where the tool log goes) and the temporary directory.
+// What a run left: the sandbox's files except the home directory (where the tool log
+// goes) and the temporary directory itself, so that anything left in it shows as "tmp/...".
 inline Strings WorkFiles(const Sandbox& box)
 {
     Strings files;
     for (const std::string& file : box.Files()) {
-        const std::string top = file.substr(0, file.find('/'));
-        if (top != "home" && top != "tmp")
+        if (file != "tmp" && file.substr(0, file.find('/')) != "home")
             files.push_back(file);
     }
     return files;

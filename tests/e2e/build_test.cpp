@@ -1,17 +1,14 @@
 // The build engine end to end: main driver command lines as "cctrvx -dryrun" prints them,
 // run against the stand-in tools. Each case follows its sources through every tool by the
 // calls in TRVX_TOOL_LOG and by the "source:" lines of the files the tools write, and
-// checks what the run leaves behind.
+// checks what the run leaves behind (WorkFiles lists what is left in TMP as well).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "build_support.h"
-#include "harness.h"
 
 namespace {
 
@@ -32,6 +29,16 @@ std::string ObjectFrom(const std::string& source)
     return "trvx object\ntool: easmtrvx\nsource: " + source + "\ninput: " + source + "\n";
 }
 
+// Runs a main driver command line with the tool log; the tools' calls.
+std::vector<Strings> Build(const Sandbox& box, const Strings& words, e2e::Result* result = nullptr)
+{
+    const e2e::Result run = box.Run(MainLine(words), Logged(box));
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (result)
+        *result = run;
+    return ToolCalls(ToolLog(box));
+}
+
 // ---------------------------------------------------------------------------------------
 // Objects
 
@@ -39,98 +46,85 @@ TEST(BuildObjects, CAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
 {
     Sandbox box;
     WriteSources(box);
-    auto result = box.Run(MainLine({"-c", "a.c", "c.s"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    e2e::Result result;
+    auto calls = Build(box, {"-c", "a.c", "c.s"}, &result);
     // One source at the compilation stage and one at the assembly stage: no announcement.
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, "");
-
-    auto calls = ToolCalls(ToolLog(box));
+    EXPECT_EQ(result.err + result.out, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx"}));
     const std::string assembler = After(calls[0], "--gen_asm_file_name");
     EXPECT_TRUE(IsTemporaryIn(box, assembler, ".s")) << assembler;
     EXPECT_EQ(calls[0].back(), "a.c");
     EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "a.doj", assembler}));
     EXPECT_EQ(calls[2], (Strings{"easmtrvx", "-o", "c.doj", "c.s"}));
-
     // The object of a.c was assembled from what the compiler made of a.c.
-    const std::string object = box.Read("a.doj");
-    EXPECT_EQ(Field(object, "tool: "), Strings{"easmtrvx"});
-    EXPECT_EQ(Field(object, "source: "), Strings{"a.c"});
-    EXPECT_EQ(Field(object, "input: "), Strings{assembler});
+    EXPECT_EQ(box.Read("a.doj"), "trvx object\ntool: easmtrvx\nsource: a.c\ninput: " + assembler + "\n");
     EXPECT_EQ(Field(box.Read("c.doj"), "source: "), Strings{"c.s"});
-
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "b.cpp", "c.doj", "c.s"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildObjects, CxxSourceIsCompiledWithItsInstantiationRequestFile)
 {
     Sandbox box;
     WriteSources(box);
-    auto result = box.Run(MainLine({"--c++", "-c", "b.cpp"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    e2e::Result result;
+    auto calls = Build(box, {"--c++", "-c", "b.cpp"}, &result);
     EXPECT_EQ(result.err, "");
-
-    auto calls = ToolCalls(ToolLog(box));
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx"}));
     const Strings& compile = calls[0];
+    const std::string assembler = After(compile, "--gen_asm_file_name");
     ASSERT_GE(compile.size(), 6u);
     EXPECT_EQ(Strings(compile.end() - 5, compile.end()),
-              (Strings{"--ii_file", "b.ii", "--gen_asm_file_name", After(compile, "--gen_asm_file_name"), "b.cpp"}));
+              (Strings{"--ii_file", "b.ii", "--gen_asm_file_name", assembler, "b.cpp"}));
     EXPECT_NE(std::find(compile.begin(), compile.end(), "--c++"), compile.end());
-    EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "b.doj", After(compile, "--gen_asm_file_name")}));
-
-    const std::string object = box.Read("b.doj");
-    EXPECT_EQ(Field(object, "source: "), Strings{"b.cpp"});
-    EXPECT_EQ(Field(object, "language: "), Strings{"c++"});
+    EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "b.doj", assembler}));
+    EXPECT_EQ(Field(box.Read("b.doj"), "source: "), Strings{"b.cpp"});
+    EXPECT_EQ(Field(box.Read("b.doj"), "language: "), Strings{"c++"});
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "b.doj", "c.s"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildObjects, KeptIntermediatesRecordEveryStage)
 {
     Sandbox box;
     WriteSources(box);
-    auto result = box.Run(MainLine({"-k", "-o", "prog.dxe", "a.c"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    auto calls = ToolCalls(ToolLog(box));
+    auto calls = Build(box, {"-k", "-o", "prog.dxe", "a.c"});
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "linker"}));
     EXPECT_EQ(Strings(calls[0].end() - 3, calls[0].end()), (Strings{"--gen_asm_file_name", "a.s", "a.c"}));
     EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "a.doj", "a.s"}));
     EXPECT_EQ(calls[2], (Strings{"linker", "-o", "prog.dxe", "a.doj"}));
-
     EXPECT_EQ(box.Read("a.s"), "trvx asm\ntool: compiler\nsource: a.c\ninclude: a.h\n");
     EXPECT_EQ(box.Read("a.doj"), "trvx object\ntool: easmtrvx\nsource: a.c\ninput: a.s\n");
     EXPECT_EQ(box.Read("prog.dxe"), "trvx executable\ntool: linker\nsource: a.c\ninput: a.doj\n");
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "a.s", "b.cpp", "c.s", "prog.dxe"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
-TEST(BuildObjects, LongCompilerCommandGoesThroughAResponseFileThatIsRemoved)
+TEST(BuildObjects, ALongCompilerCommandGoesThroughAResponseFileShownWholeByADryRun)
 {
     Sandbox box;
     box.Write("a.c", "int a;\n");
     Strings words;
-    for (int i = 0; i < 120; ++i) {
-        words.push_back("--COMPO_fe");
-        words.push_back("-DMACRO_WITH_A_RATHER_LONG_NAME_NUMBER_" + std::to_string(i) + "=1");
-    }
+    for (int i = 0; i < 120; ++i)
+        words.insert(words.end(), {"--COMPO_fe", "-DMACRO_WITH_A_RATHER_LONG_NAME_NUMBER_" + std::to_string(i) + "=1"});
     words.insert(words.end(), {"-c", "a.c"});
-    auto result = box.Run(MainLine(words), Logged(box));
+    // A dry run shows the command whole and writes no response file.
+    Strings dry = words;
+    dry.insert(dry.begin(), "--dryrun");
+    auto result = box.Run(MainLine(dry));
     ASSERT_EQ(result.status, 0) << result.err;
+    const Strings commands = PrintedCommands(result.err);
+    ASSERT_EQ(commands.size(), 2u);
+    const Strings compile = SplitCommandLine(commands[0]);
+    EXPECT_EQ(compile.size(), 1u + 120u + 3u);
+    EXPECT_EQ(compile.back(), "a.c");
+    EXPECT_EQ(WorkFiles(box), Strings{"a.c"});
 
-    auto calls = ToolCalls(ToolLog(box));
+    auto calls = Build(box, words);
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx"}));
     ASSERT_EQ(calls[0].size(), 2u);
     EXPECT_EQ(calls[0][1][0], '@');
     EXPECT_TRUE(IsTemporaryIn(box, calls[0][1].substr(1), ".lst")) << calls[0][1];
-    // The compiler read every option from the file.
-    const std::string object = box.Read("a.doj");
-    EXPECT_EQ(Field(object, "source: "), Strings{"a.c"});
+    // The compiler read every option from the file, which is gone.
+    EXPECT_EQ(Field(box.Read("a.doj"), "source: "), Strings{"a.c"});
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -140,102 +134,77 @@ TEST(BuildExecutable, PrelinkerMunchObjectAndMemoryInitializer)
 {
     Sandbox box;
     WriteSources(box);
-    auto result = box.Run(MainLine({"--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    e2e::Result result;
+    auto calls = Build(box, {"--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"}, &result);
     EXPECT_EQ(result.err, "");
-
-    auto calls = ToolCalls(ToolLog(box));
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
                                          "easmtrvx", "linker", "mem63k"}));
     const std::string objectA = After(calls[1], "-o");
     const std::string objectC = After(calls[2], "-o");
     EXPECT_TRUE(IsTemporaryIn(box, objectA, ".doj")) << objectA;
     EXPECT_TRUE(IsTemporaryIn(box, objectC, ".doj")) << objectC;
-
     // The prelinker writes the munch source; "-munch" itself is no input of it.
-    const std::string munchSource = After(calls[3], "-M");
-    EXPECT_TRUE(IsTemporaryIn(box, munchSource, ".c")) << munchSource;
-    EXPECT_EQ(calls[3], (Strings{"prelinker", "-M", munchSource, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", objectA,
-                                 objectC}));
-
+    const std::string munch = After(calls[3], "-M");
+    EXPECT_TRUE(IsTemporaryIn(box, munch, ".c")) << munch;
+    EXPECT_EQ(calls[3], (Strings{"prelinker", "-M", munch, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", objectA, objectC}));
     // The munch source is compiled and assembled like any other C source ...
-    EXPECT_EQ(calls[5].back(), munchSource);
-    const std::string munchAssembler = After(calls[5], "--gen_asm_file_name");
+    EXPECT_EQ(calls[5].back(), munch);
     const std::string munchObject = After(calls[6], "-o");
-    EXPECT_EQ(calls[6], (Strings{"easmtrvx", "-o", munchObject, munchAssembler}));
+    EXPECT_EQ(calls[6], (Strings{"easmtrvx", "-o", munchObject, After(calls[5], "--gen_asm_file_name")}));
     EXPECT_TRUE(IsTemporaryIn(box, munchObject, ".doj")) << munchObject;
-
     // ... and its object is linked where "-munch" stood. The linker writes a temporary
     // executable that the memory initializer turns into the product.
     const std::string linked = After(calls[7], "-o");
     EXPECT_TRUE(IsTemporaryIn(box, linked, ".dxe")) << linked;
     EXPECT_EQ(calls[7], (Strings{"linker", "-o", linked, objectA, munchObject, objectC}));
     EXPECT_EQ(calls[8], (Strings{"mem63k", "-o", "prog.dxe", linked}));
-
     const std::string product = box.Read("prog.dxe");
     EXPECT_EQ(Field(product, "tool: "), Strings{"mem63k"});
-    EXPECT_EQ(Field(product, "source: "), (Strings{"a.c", munchSource, "c.s"}));
+    EXPECT_EQ(Field(product, "source: "), (Strings{"a.c", munch, "c.s"}));
     EXPECT_EQ(Field(product, "input: "), Strings{linked});
-
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s", "prog.dxe"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
-// The munch object takes the place of the item, wherever it stood.
-class MunchPlace : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(MunchPlace, TheMunchObjectIsLinkedWhereTheItemStood)
+TEST(BuildExecutable, TheMunchObjectIsLinkedWhereTheItemStood)
 {
-    Sandbox box;
-    WriteSources(box);
-    Strings inputs = GetParam();
-    Strings words = {"-k", "--prelink", "-o", "prog.dxe"};
-    words.insert(words.end(), inputs.begin(), inputs.end());
-    auto result = box.Run(MainLine(words), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    Strings linked = {"linker", "-o", "prog.dxe"};
-    Strings prelinked = {"prelinker", "-M", "munch.c", "-Y", Image() + "\\Tarvex\\etc\\ipa.exe"};
-    Strings sources;
-    for (const std::string& input : inputs) {
-        if (input == "-munch") {
-            linked.push_back("munch.doj");
-            sources.push_back("munch.c");
-        } else {
-            std::string object = input.substr(0, input.find('.')) + ".doj";
-            linked.push_back(object);
-            prelinked.push_back(object);
-            sources.push_back(input);
+    for (const Strings& inputs : {Strings{"-munch", "a.c", "c.s"}, Strings{"a.c", "-munch", "c.s"},
+                                  Strings{"a.c", "c.s", "-munch"}}) {
+        SCOPED_TRACE(inputs[0] + " " + inputs[1] + " " + inputs[2]);
+        Sandbox box;
+        WriteSources(box);
+        Strings words = {"-k", "--prelink", "-o", "prog.dxe"};
+        words.insert(words.end(), inputs.begin(), inputs.end());
+        Strings linked = {"linker", "-o", "prog.dxe"};
+        Strings prelinked = {"prelinker", "-M", "munch.c", "-Y", Image() + "\\Tarvex\\etc\\ipa.exe"};
+        Strings sources;
+        for (const std::string& input : inputs) {
+            const std::string stem = input == "-munch" ? "munch" : input.substr(0, input.find('.'));
+            linked.push_back(stem + ".doj");
+            if (input != "-munch")
+                prelinked.push_back(stem + ".doj");
+            sources.push_back(input == "-munch" ? "munch.c" : input);
         }
+        auto calls = Build(box, words);
+        ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
+                                             "easmtrvx", "linker"}));
+        EXPECT_EQ(calls[3], prelinked);
+        EXPECT_EQ(Strings(calls[5].end() - 3, calls[5].end()), (Strings{"--gen_asm_file_name", "munch.s", "munch.c"}));
+        EXPECT_EQ(calls[6], (Strings{"easmtrvx", "-o", "munch.doj", "munch.s"}));
+        EXPECT_EQ(calls[7], linked);
+        EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), sources);
+        EXPECT_EQ(Field(box.Read("munch.doj"), "source: "), Strings{"munch.c"});
+        EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "a.s", "b.cpp", "c.doj", "c.s", "munch.c",
+                                           "munch.doj", "munch.s", "prog.dxe"}));
     }
-    auto calls = ToolCalls(ToolLog(box));
-    ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
-                                         "easmtrvx", "linker"}));
-    EXPECT_EQ(calls[3], prelinked);
-    EXPECT_EQ(Strings(calls[5].end() - 3, calls[5].end()), (Strings{"--gen_asm_file_name", "munch.s", "munch.c"}));
-    EXPECT_EQ(calls[6], (Strings{"easmtrvx", "-o", "munch.doj", "munch.s"}));
-    EXPECT_EQ(calls[7], linked);
-    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), sources);
-    EXPECT_EQ(Field(box.Read("munch.doj"), "source: "), Strings{"munch.c"});
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "a.s", "b.cpp", "c.doj", "c.s", "munch.c", "munch.doj",
-                                       "munch.s", "prog.dxe"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
-
-INSTANTIATE_TEST_SUITE_P(Places, MunchPlace,
-                         ::testing::Values(std::vector<std::string>{"-munch", "a.c", "c.s"},
-                                           std::vector<std::string>{"a.c", "-munch", "c.s"},
-                                           std::vector<std::string>{"a.c", "c.s", "-munch"}));
 
 TEST(BuildExecutable, CxxLinkGetsTheSupportThatThePrelinkerAsksFor)
 {
     Sandbox box;
     WriteSources(box);
-    auto result = box.Run(MainLine({"--c++", "--prelink", "-o", "prog.dxe", "b.cpp", "a.c"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    e2e::Result result;
+    auto calls = Build(box, {"--c++", "--prelink", "-o", "prog.dxe", "b.cpp", "a.c"}, &result);
     EXPECT_EQ(result.err, "cctrvx: Compiling b.cpp\ncctrvx: Compiling a.c\n");
-
-    auto calls = ToolCalls(ToolLog(box));
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
     const std::string objectB = After(calls[1], "-o");
     const std::string objectA = After(calls[3], "-o");
@@ -244,13 +213,11 @@ TEST(BuildExecutable, CxxLinkGetsTheSupportThatThePrelinkerAsksFor)
     EXPECT_EQ(After(calls[2], "--ii_file"), objectA.substr(0, objectA.size() - 4) + ".ii");
     // The prelinker's status 1 is an answer: the linker gets the C++ support.
     EXPECT_EQ(calls[6], (Strings{"linker", "-MD__cplusplus", "-o", "prog.dxe", objectB, objectA}));
-
     const std::string product = box.Read("prog.dxe");
     EXPECT_EQ(Field(product, "source: "), (Strings{"b.cpp", "a.c"}));
     EXPECT_EQ(Field(product, "language: "), Strings{"c++"});
     EXPECT_EQ(Field(product, "option: "), Strings{"-MD__cplusplus"});
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s", "prog.dxe"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildExecutable, LinkItemsKeepTheirPlaceAndUndefinedSymbolsChangeCaseForThePrelinker)
@@ -258,14 +225,11 @@ TEST(BuildExecutable, LinkItemsKeepTheirPlaceAndUndefinedSymbolsChangeCaseForThe
     Sandbox box;
     WriteSources(box);
     const std::string libraries = "-L" + Image() + "\\Tarvex\\lib";
-    auto result = box.Run(MainLine({libraries, "--prelink", "-o", "prog.dxe", "-ufoo", "a.c", "-lc"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    auto calls = ToolCalls(ToolLog(box));
+    auto calls = Build(box, {libraries, "--prelink", "-o", "prog.dxe", "-ufoo", "a.c", "-lc"});
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
     const std::string object = After(calls[1], "-o");
-    EXPECT_EQ(calls[2], (Strings{"prelinker", libraries, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", "-Ufoo", object,
-                                 "-lc"}));
+    EXPECT_EQ(calls[2],
+              (Strings{"prelinker", libraries, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", "-Ufoo", object, "-lc"}));
     EXPECT_EQ(calls[4], (Strings{"linker", libraries, "-o", "prog.dxe", "-ufoo", object, "-lc"}));
     EXPECT_EQ(Field(box.Read("prog.dxe"), "source: ").front(), "a.c");
 }
@@ -275,12 +239,8 @@ TEST(BuildExecutable, ChosenToolsRunUnderTheDebugger)
     Sandbox box;
     WriteSources(box);
     // Bits 1 and 64: the compiler and the linker.
-    auto result = box.Run(MainLine({"--COMPP_debug", Image() + "\\debugger.exe", "--COMPO_debug", "-q",
-                                    "--component_debug", "65", "-o", "prog.dxe", "a.c"}),
-                          Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    auto calls = ToolCalls(ToolLog(box));
+    auto calls = Build(box, {"--COMPP_debug", Image() + "\\debugger.exe", "--COMPO_debug", "-q", "--component_debug",
+                             "65", "-o", "prog.dxe", "a.c"});
     ASSERT_EQ(ToolNames(calls), (Strings{"debugger", "compiler", "easmtrvx", "debugger", "linker"}));
     Strings compile = calls[1];
     compile[0] = CompilerPath();
@@ -298,11 +258,9 @@ TEST(BuildLibrary, SourcesAndObjectsThroughThePrelinkerIntoALibrary)
     Sandbox box;
     WriteSources(box);
     box.Write("x.doj", ObjectFrom("x.c"));
-    auto result = box.Run(MainLine({"--prelink", "--LIMst", "-o", "lib.dlb", "a.c", "c.s", "x.doj"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    e2e::Result result;
+    auto calls = Build(box, {"--prelink", "--LIMst", "-o", "lib.dlb", "a.c", "c.s", "x.doj"}, &result);
     EXPECT_EQ(result.err, "");
-
-    auto calls = ToolCalls(ToolLog(box));
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "librarian"}));
     const std::string objectA = After(calls[1], "-o");
     const std::string objectC = After(calls[2], "-o");
@@ -310,13 +268,11 @@ TEST(BuildLibrary, SourcesAndObjectsThroughThePrelinkerIntoALibrary)
     EXPECT_EQ(calls[3], (Strings{"prelinker", "-Y", Image() + "\\Tarvex\\etc\\ipa.exe --output lib.dlb", objectA,
                                  objectC, "x.doj"}));
     EXPECT_EQ(calls[5], (Strings{"librarian", "lib.dlb", objectA, objectC, "x.doj"}));
-
     const std::string library = box.Read("lib.dlb");
     EXPECT_EQ(Field(library, "source: "), (Strings{"a.c", "c.s", "x.c"}));
     ASSERT_EQ(Field(library, "member: ").size(), 3u);
     EXPECT_EQ(Field(library, "member: ")[2], "x.doj");
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s", "lib.dlb", "x.doj"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
@@ -326,27 +282,22 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
     Strings objects;
     for (int i = 0; i < 300; ++i) {
         char name[96];
-        std::snprintf(name, sizeof name, "objects\\member_with_a_long_descriptive_name_for_batching_%03d.doj", i);
-        objects.push_back(name);
-        std::string host = name;
-        std::replace(host.begin(), host.end(), '\\', '/');
-        box.Write(host, ObjectFrom("src\\" + std::to_string(i) + ".c"));
+        std::snprintf(name, sizeof name, "objects/member_with_a_long_descriptive_name_for_batching_%03d.doj", i);
+        box.Write(name, ObjectFrom("src\\" + std::to_string(i) + ".c"));
+        objects.push_back(Windows(name));
     }
+    e2e::Result result;
     Strings words = {"--LIMst", "-o", "lib.dlb"};
     words.insert(words.end(), objects.begin(), objects.end());
-    auto result = box.Run(MainLine(words), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
+    auto calls = Build(box, words, &result);
     EXPECT_EQ(result.err, "");
-
-    auto calls = ToolCalls(ToolLog(box));
     ASSERT_GT(calls.size(), 1u);
     Strings handed;
     for (std::size_t i = 0; i < calls.size(); ++i) {
         const Strings& call = calls[i];
         SCOPED_TRACE("run " + std::to_string(i));
         ASSERT_GE(call.size(), 3u);
-        EXPECT_EQ(call[0], "librarian");
-        EXPECT_EQ(call[1], "lib.dlb");
+        EXPECT_EQ(Strings(call.begin(), call.begin() + 2), (Strings{"librarian", "lib.dlb"}));
         // The command line: the program's path, the library and the batch.
         std::size_t length = LibrarianPath().size();
         for (std::size_t k = 1; k < call.size(); ++k)
@@ -361,7 +312,6 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
     }
     // Every object once, in the order given.
     EXPECT_EQ(handed, objects);
-
     const Strings members = Field(box.Read("lib.dlb"), "member: ");
     ASSERT_EQ(members.size(), objects.size());
     for (std::size_t i = 0; i < objects.size(); ++i)
@@ -372,19 +322,14 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
 TEST(BuildLibrary, AnObjectThatFitsNowhereStillGetsARunOfItsOwn)
 {
     Sandbox box;
-    Strings objects;
-    for (int i = 0; i < 4; ++i) {
-        objects.push_back("o" + std::to_string(i) + ".doj");
-        box.Write(objects.back(), ObjectFrom("o" + std::to_string(i) + ".c"));
-    }
+    const Strings objects = {"o0.doj", "o1.doj", "o2.doj", "o3.doj"};
+    for (const std::string& object : objects)
+        box.Write(object, ObjectFrom(object.substr(0, 2) + ".c"));
     // A library builder option long enough to leave no room at all for objects.
     const std::string option = "-X" + std::string(4096, 'x');
     Strings words = {"--COMPO_ln_ar", option, "--LIMst", "-o", "lib.dlb"};
     words.insert(words.end(), objects.begin(), objects.end());
-    auto result = box.Run(MainLine(words), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-
-    auto calls = ToolCalls(ToolLog(box));
+    auto calls = Build(box, words);
     ASSERT_EQ(calls.size(), objects.size());
     for (std::size_t i = 0; i < calls.size(); ++i)
         EXPECT_EQ(calls[i], (Strings{"librarian", option, "lib.dlb", objects[i]}));
@@ -400,37 +345,21 @@ TEST(BuildMessages, TwoSourcesAreAnnouncedOneIsNot)
     WriteSources(box);
     box.Write("b.c", "int b;\n");
     box.Write("d.s", "nop\n");
-
-    auto two = box.Run({"-o", "prog.dxe", "a.c", "b.c"});
-    EXPECT_EQ(two.status, 0);
-    EXPECT_EQ(two.err, "cctrvx: Compiling a.c\ncctrvx: Compiling b.c\n");
-
-    auto one = box.Run({"-o", "prog.dxe", "a.c"});
-    EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(one.err, "");
-
     // Assembler sources are announced by the same rule, counted at their own stage.
-    auto assembler = box.Run({"-o", "prog.dxe", "c.s", "d.s"});
-    EXPECT_EQ(assembler.status, 0);
-    EXPECT_EQ(assembler.err, "cctrvx: Assembling c.s\ncctrvx: Assembling d.s\n");
-
-    auto mixed = box.Run({"-o", "prog.dxe", "a.c", "b.c", "c.s"});
-    EXPECT_EQ(mixed.status, 0);
-    EXPECT_EQ(mixed.err, "cctrvx: Compiling a.c\ncctrvx: Compiling b.c\n");
-    EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), (Strings{"a.c", "b.c", "c.s"}));
-}
-
-TEST(BuildMessages, CompileOnlyMakesTheObjectAndLinksNothing)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"-c", "a.c"}, Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(ToolNames(ToolCalls(ToolLog(box))), (Strings{"compiler", "easmtrvx"}));
-    EXPECT_EQ(Field(box.Read("a.doj"), "source: "), Strings{"a.c"});
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
+    const std::vector<std::pair<Strings, std::string>> cases = {
+        {{"a.c", "b.c"}, "cctrvx: Compiling a.c\ncctrvx: Compiling b.c\n"},
+        {{"a.c"}, ""},
+        {{"c.s", "d.s"}, "cctrvx: Assembling c.s\ncctrvx: Assembling d.s\n"},
+        {{"a.c", "b.c", "c.s"}, "cctrvx: Compiling a.c\ncctrvx: Compiling b.c\n"},
+    };
+    for (const auto& [sources, err] : cases) {
+        Strings args = {"-o", "prog.dxe"};
+        args.insert(args.end(), sources.begin(), sources.end());
+        auto result = box.Run(args);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), sources);
+    }
 }
 
 TEST(BuildMessages, OneOutputNameForTwoObjects)
@@ -438,8 +367,16 @@ TEST(BuildMessages, OneOutputNameForTwoObjects)
     Sandbox box;
     box.Write("a.c", "int a;\n");
     box.Write("b.c", "int b;\n");
+    // One object: compiled and assembled, nothing linked, nothing else left.
+    auto result = box.Run({"-c", "a.c"}, Logged(box));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ToolNames(ToolCalls(ToolLog(box))), (Strings{"compiler", "easmtrvx"}));
+    EXPECT_EQ(Field(box.Read("a.doj"), "source: "), Strings{"a.c"});
+    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "b.c"}));
+
     // The user interface driver drops the name ...
-    auto result = box.Run({"-c", "-o", "one.doj", "a.c", "b.c"});
+    result = box.Run({"-c", "-o", "one.doj", "a.c", "b.c"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "cctrvx: Warning: Ignoring output file `one.doj' - multiple source files specified\n"
                           "cctrvx: Compiling a.c\n"
@@ -467,7 +404,6 @@ TEST(BuildMessages, TheSameBaseNameTwiceWithKeptFilesIsAnOverwrite)
     EXPECT_EQ(result.err, "cctrvx: Fatal Error: File `a.s' will be overwritten\n");
     EXPECT_FALSE(box.Exists("home/tools.log"));
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "sub", "sub/a.c"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 
     // Temporary names never clash.
     result = box.Run({"-o", "prog.dxe", "a.c", "sub/a.c"});
@@ -479,48 +415,26 @@ TEST(BuildMessages, TheSameBaseNameTwiceWithKeptFilesIsAnOverwrite)
 
 TEST(BuildMessages, TheDryRunMainDriverWritesNothing)
 {
-    for (const Strings& keep : {Strings{}, Strings{"-k"}}) {
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept files" : "temporaries");
         Sandbox box;
         WriteSources(box);
         Strings words = {"--dryrun", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"};
-        words.insert(words.end(), keep.begin(), keep.end());
+        if (keep)
+            words.push_back("-k");
         auto result = box.Run(MainLine(words), Logged(box));
-        SCOPED_TRACE(keep.empty() ? "temporaries" : "kept files");
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, "");
         Strings programs;
         for (const std::string& command : PrintedCommands(result.err)) {
-            const Strings words = SplitCommandLine(command);
-            const std::string program = words.empty() ? std::string() : words[0];
+            const std::string program = SplitCommandLine(command).at(0);
             programs.push_back(program.substr(program.find_last_of('\\') + 1));
         }
         EXPECT_EQ(programs, (Strings{"compiler.exe", "easmtrvx.exe", "easmtrvx.exe", "prelinker.exe", "compiler.exe",
                                      "easmtrvx.exe", "linker.exe", "mem63k.exe"}));
         EXPECT_FALSE(box.Exists("home/tools.log"));
         EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s"}));
-        EXPECT_EQ(box.Files("tmp"), Strings{});
     }
-}
-
-TEST(BuildMessages, ADryRunShowsALongCommandWholeAndWritesNoResponseFile)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    Strings words = {"--dryrun"};
-    for (int i = 0; i < 120; ++i) {
-        words.push_back("--COMPO_fe");
-        words.push_back("-DMACRO_WITH_A_RATHER_LONG_NAME_NUMBER_" + std::to_string(i) + "=1");
-    }
-    words.insert(words.end(), {"-c", "a.c"});
-    auto result = box.Run(MainLine(words));
-    ASSERT_EQ(result.status, 0) << result.err;
-    const Strings commands = PrintedCommands(result.err);
-    ASSERT_EQ(commands.size(), 2u);
-    const Strings compile = SplitCommandLine(commands[0]);
-    EXPECT_EQ(compile.size(), 1u + 120u + 3u);
-    EXPECT_EQ(compile.back(), "a.c");
-    EXPECT_EQ(WorkFiles(box), Strings{"a.c"});
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 } // namespace
