@@ -1,6 +1,5 @@
-// The build engine's read-only views and its replayable commands: makefile dependency
-// lines instead of a build, the pruning of what is up to date, the graph display, and the
-// main driver command printed by "cctrvx -dryrun" run again.
+// The build engine's read-only views: makefile dependency lines instead of a build, the
+// pruning of what is up to date, and the graph display.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,52 +34,35 @@ std::string Shown(std::time_t when)
     return text;
 }
 
-// The words of a call with every temporary name replaced.
-Strings Normalized(Strings words)
-{
-    for (std::string& word : words)
-        word = WithoutTemporaryNames(word);
-    return words;
-}
-
 constexpr std::time_t Base = 1700000000;  // Tue Nov 14 22:13:20 2023 UTC
 
 // ---------------------------------------------------------------------------------------
 // Dependency lines
 
-TEST(BuildDependencies, RulesLookThroughTemporariesAndBuildNothing)
+TEST(BuildDependencies, RulesLookThroughTemporariesKeptFilesGetARuleEachNothingIsBuilt)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("x.doj", "trvx object\n");
-    auto result = box.Run(MainLine({"--print_output_file", "-o", "prog.dxe", "a.c", "x.doj", "-lc"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-    // Link items are never prerequisites.
-    EXPECT_EQ(result.out, "prog.dxe: a.c x.doj\n");
-    EXPECT_EQ(result.err, "");
-    EXPECT_FALSE(box.Exists("home/tools.log"));
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "x.doj"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
-}
-
-TEST(BuildDependencies, KeptFilesGetARuleEachFromTheProductDown)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("c.s", "nop\n");
-    auto result = box.Run(MainLine({"-k", "--print_output_file", "-o", "prog.dxe", "a.c", "c.s", "-lc"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "prog.dxe: a.doj c.doj\n"
-                          "a.doj: a.s\n"
-                          "c.doj: c.s\n"
-                          "a.s: a.c\n");
-    EXPECT_FALSE(box.Exists("home/tools.log"));
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "c.s"}));
-
-    // Only sources: no product, no rule.
-    result = box.Run(MainLine({"-k", "--print_output_file", "-M", "a.c"}), Logged(box));
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "");
+    // Link items are never prerequisites; kept files get a rule each, from the product
+    // down; only sources make no product and no rule.
+    const std::vector<std::pair<Strings, std::string>> cases = {
+        {{"-o", "prog.dxe", "a.c", "x.doj", "-lc"}, "prog.dxe: a.c x.doj\n"},
+        {{"-k", "-o", "prog.dxe", "a.c", "c.s", "-lc"}, "prog.dxe: a.doj c.doj\na.doj: a.s\nc.doj: c.s\na.s: a.c\n"},
+        {{"-k", "-M", "a.c"}, ""},
+    };
+    for (const auto& [words, rules] : cases) {
+        SCOPED_TRACE(rules);
+        Sandbox box;
+        box.Write("a.c", "int a;\n");
+        box.Write("c.s", "nop\n");
+        box.Write("x.doj", "trvx object\n");
+        Strings line = {"--print_output_file"};
+        line.insert(line.end(), words.begin(), words.end());
+        auto result = box.Run(MainLine(line), Logged(box));
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, rules);
+        EXPECT_EQ(result.err, "");
+        EXPECT_FALSE(box.Exists("home/tools.log"));
+        EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "c.s", "x.doj"}));
+    }
 }
 
 TEST(BuildDependencies, TheCompilerWritesDependencyLinesAndNothingIsBuilt)
@@ -100,7 +82,6 @@ TEST(BuildDependencies, TheCompilerWritesDependencyLinesAndNothingIsBuilt)
         EXPECT_EQ(After(call, "--gen_asm_file_name"), "");
     }
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.c"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
@@ -146,6 +127,23 @@ TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
 // ---------------------------------------------------------------------------------------
 // Graph display
 
+// A node as the graph display shows it: its name, what is known of it, its parents and
+// its children.
+std::string Node(const std::string& name, const std::string& info, const Strings& parents, const Strings& children)
+{
+    std::string text = "    `" + name + "':" + info + "\n\tparents:";
+    for (const std::string& parent : parents)
+        text += " `" + parent + "'";
+    text += "\n\tchildren:";
+    for (const std::string& child : children)
+        text += " `" + child + "'";
+    return text + "\n";
+}
+
+std::string At(std::time_t when, const std::string& info) { return " [" + Shown(when) + "] " + info; }
+
+const std::string Between = "intermediate compilation stage:\nassembler preprocessing stage:\n";
+
 TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
 {
     Sandbox box;
@@ -157,30 +155,12 @@ TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
                                     "x.doj", "-lc"}),
                           Logged(box, {{"TZ", "UTC"}}));
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "compilation stage:\n"
-                          "    `a.c': [" + Shown(Base) + "] exists\n"
-                          "\tparents:\n"
-                          "\tchildren: `a.s'\n"
-                          "intermediate compilation stage:\n"
-                          "assembler preprocessing stage:\n"
-                          "assembly stage:\n"
-                          "    `a.s': intermediate\n"
-                          "\tparents: `a.c'\n"
-                          "\tchildren: `a.doj'\n"
-                          "linking stage:\n"
-                          "    `a.doj': intermediate\n"
-                          "\tparents: `a.s'\n"
-                          "\tchildren: `prog.dxe'\n"
-                          "    `x.doj': [" + Shown(Base + 61) + "] exists\n"
-                          "\tparents:\n"
-                          "\tchildren: `prog.dxe'\n"
-                          "    `-lc':\n"
-                          "\tparents:\n"
-                          "\tchildren: `prog.dxe'\n"
-                          "product:\n"
-                          "    `prog.dxe':\n"
-                          "\tparents: `a.doj' `x.doj' `-lc'\n"
-                          "\tchildren:\n");
+    EXPECT_EQ(result.err, "compilation stage:\n" + Node("a.c", At(Base, "exists"), {}, {"a.s"}) + Between +
+                              "assembly stage:\n" + Node("a.s", " intermediate", {"a.c"}, {"a.doj"}) +
+                              "linking stage:\n" + Node("a.doj", " intermediate", {"a.s"}, {"prog.dxe"}) +
+                              Node("x.doj", At(Base + 61, "exists"), {}, {"prog.dxe"}) +
+                              Node("-lc", "", {}, {"prog.dxe"}) +
+                              "product:\n" + Node("prog.dxe", "", {"a.doj", "x.doj", "-lc"}, {}));
     EXPECT_EQ(result.out, "prog.dxe: a.doj x.doj\na.doj: a.s\na.s: a.c\n");
     EXPECT_FALSE(box.Exists("home/tools.log"));
 }
@@ -197,36 +177,15 @@ TEST(BuildGraph, TemporariesPreprocessingAndPruning)
                                     "a.c", "c.s"}),
                           {{"TZ", "UTC"}});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(WithoutTemporaryNames(result.err), "compilation stage:\n"
-                                                 "    `a.c': [" + Shown(Base) + "] exists\n"
-                                                 "\tparents:\n"
-                                                 "\tchildren: `<tmp>.s'\n"
-                                                 "intermediate compilation stage:\n"
-                                                 "assembler preprocessing stage:\n"
-                                                 "    `<tmp>.s': temporary intermediate\n"
-                                                 "\tparents: `a.c'\n"
-                                                 "\tchildren: `<tmp>.s'\n"
-                                                 "    `c.s': [" + Shown(Base) + "] exists\n"
-                                                 "\tparents:\n"
-                                                 "\tchildren: `<tmp>.s'\n"
-                                                 "assembly stage:\n"
-                                                 "    `<tmp>.s': temporary intermediate\n"
-                                                 "\tparents: `<tmp>.s'\n"
-                                                 "\tchildren: `<tmp>.doj'\n"
-                                                 "    `<tmp>.s': temporary intermediate\n"
-                                                 "\tparents: `c.s'\n"
-                                                 "\tchildren: `<tmp>.doj'\n"
-                                                 "linking stage:\n"
-                                                 "    `<tmp>.doj': temporary intermediate\n"
-                                                 "\tparents: `<tmp>.s'\n"
-                                                 "\tchildren: `prog.dxe'\n"
-                                                 "    `<tmp>.doj': temporary intermediate\n"
-                                                 "\tparents: `<tmp>.s'\n"
-                                                 "\tchildren: `prog.dxe'\n"
-                                                 "product:\n"
-                                                 "    `prog.dxe':\n"
-                                                 "\tparents: `<tmp>.doj' `<tmp>.doj'\n"
-                                                 "\tchildren:\n");
+    const std::string temporary = " temporary intermediate";
+    EXPECT_EQ(WithoutTemporaryNames(result.err),
+              "compilation stage:\n" + Node("a.c", At(Base, "exists"), {}, {"<tmp>.s"}) + Between +
+                  Node("<tmp>.s", temporary, {"a.c"}, {"<tmp>.s"}) + Node("c.s", At(Base, "exists"), {}, {"<tmp>.s"}) +
+                  "assembly stage:\n" + Node("<tmp>.s", temporary, {"<tmp>.s"}, {"<tmp>.doj"}) +
+                  Node("<tmp>.s", temporary, {"c.s"}, {"<tmp>.doj"}) +
+                  "linking stage:\n" + Node("<tmp>.doj", temporary, {"<tmp>.s"}, {"prog.dxe"}) +
+                  Node("<tmp>.doj", temporary, {"<tmp>.s"}, {"prog.dxe"}) +
+                  "product:\n" + Node("prog.dxe", "", {"<tmp>.doj", "<tmp>.doj"}, {}));
     EXPECT_EQ(result.out, "prog.dxe: a.c c.s\n");
 
     // Pruned after a kept build in which only b.c changed: the up-to-date object of a.c
@@ -241,106 +200,12 @@ TEST(BuildGraph, TemporariesPreprocessingAndPruning)
                                "prog.dxe", "a.c", "b.c"}),
                      {{"TZ", "UTC"}});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "compilation stage:\n"
-                          "    `b.c': [" + Shown(Base + 30) + "] exists\n"
-                          "\tparents:\n"
-                          "\tchildren: `b.s'\n"
-                          "intermediate compilation stage:\n"
-                          "assembler preprocessing stage:\n"
-                          "assembly stage:\n"
-                          "    `b.s': [" + Shown(Base + 10) + "] intermediate exists\n"
-                          "\tparents: `b.c'\n"
-                          "\tchildren: `b.doj'\n"
-                          "linking stage:\n"
-                          "    `a.doj': [" + Shown(Base + 10) + "] exists\n"
-                          "\tparents:\n"
-                          "\tchildren: `prog.dxe'\n"
-                          "    `b.doj': [" + Shown(Base + 10) + "] intermediate exists\n"
-                          "\tparents: `b.s'\n"
-                          "\tchildren: `prog.dxe'\n"
-                          "product:\n"
-                          "    `prog.dxe': [" + Shown(Base + 20) + "] exists\n"
-                          "\tparents: `a.doj' `b.doj'\n"
-                          "\tchildren:\n");
+    EXPECT_EQ(result.err, "compilation stage:\n" + Node("b.c", At(Base + 30, "exists"), {}, {"b.s"}) + Between +
+                              "assembly stage:\n" + Node("b.s", At(Base + 10, "intermediate exists"), {"b.c"}, {"b.doj"}) +
+                              "linking stage:\n" + Node("a.doj", At(Base + 10, "exists"), {}, {"prog.dxe"}) +
+                              Node("b.doj", At(Base + 10, "intermediate exists"), {"b.s"}, {"prog.dxe"}) +
+                              "product:\n" + Node("prog.dxe", At(Base + 20, "exists"), {"a.doj", "b.doj"}, {}));
     EXPECT_EQ(result.out, "prog.dxe: a.doj b.doj\nb.doj: b.s\nb.s: b.c\n");
-}
-
-// ---------------------------------------------------------------------------------------
-// Printed commands run again
-
-// The user's command, and the main driver command that "-dryrun" prints for it run on
-// its own, call the same tools with the same arguments and make the same product.
-TEST(BuildReplay, ThePrintedMainCommandBuildsWhatTheUserCommandBuilds)
-{
-    Sandbox box;
-    box.Write("a.c", "#include <stdio.h>\nint a;\n");
-    box.Write("b.c", "int b;\n");
-    box.Write("c.s", "nop\n");
-    const Strings user = {"-O", "-o", "prog.dxe", "a.c", "b.c", "c.s"};
-
-    Strings dry = {"-dryrun"};
-    dry.insert(dry.end(), user.begin(), user.end());
-    auto printed = box.Run(dry, Logged(box));
-    ASSERT_EQ(printed.status, 0) << printed.err;
-    const Strings commands = PrintedCommands(printed.err);
-    ASSERT_EQ(commands.size(), 1u) << printed.err;
-    EXPECT_FALSE(box.Exists("home/tools.log"));
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "b.c", "c.s"}));
-
-    Strings words = SplitCommandLine(commands[0]);
-    ASSERT_GE(words.size(), 2u);
-    // The program's own path (on Windows with its drive).
-    const std::string binary = Windows(e2e::Binary());
-    EXPECT_EQ(words[0].substr(words[0].size() - std::min(words[0].size(), binary.size())), binary);
-    EXPECT_EQ(words[1], "--main");
-    auto replayed = box.Run(Strings(words.begin() + 1, words.end()), Logged(box));
-    ASSERT_EQ(replayed.status, 0) << replayed.err;
-    const std::string replayedLog = WithoutTemporaryNames(ToolLog(box));
-    const std::string replayedProduct = WithoutTemporaryNames(box.Read("prog.dxe"));
-    std::filesystem::remove(box.dir() / "home" / "tools.log");
-    std::filesystem::remove(box.dir() / "prog.dxe");
-
-    auto direct = box.Run(user, Logged(box));
-    ASSERT_EQ(direct.status, 0) << direct.err;
-    EXPECT_EQ(direct.err, replayed.err);
-    EXPECT_EQ(WithoutTemporaryNames(ToolLog(box)), replayedLog);
-    EXPECT_EQ(WithoutTemporaryNames(box.Read("prog.dxe")), replayedProduct);
-    EXPECT_EQ(Field(replayedProduct, "source: "), (Strings{"a.c", "b.c", "c.s"}));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
-}
-
-// "-dry" shows each tool's command and runs none; a real run calls the same tools with
-// the same arguments (the IPA solver is started by the prelinker, not by the driver).
-TEST(BuildReplay, TheCommandsShownByDryAreTheCommandsRun)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("c.s", "nop\n");
-    auto shown = box.Run({"-dry", "-o", "prog.dxe", "a.c", "c.s"}, Logged(box));
-    ASSERT_EQ(shown.status, 0) << shown.err;
-    EXPECT_FALSE(box.Exists("home/tools.log"));
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "c.s"}));
-    std::vector<Strings> dryCalls;
-    for (const std::string& command : PrintedCommands(shown.err)) {
-        Strings words = SplitCommandLine(command);
-        const std::string program = words.empty() ? std::string() : words[0];
-        // The tools are ".exe" files; so is the driver itself on Windows.
-        if (program.size() < 4 || program.compare(program.size() - 4, 4, ".exe") != 0 ||
-            (words.size() > 1 && words[1] == "--main"))
-            continue;
-        words[0] = program.substr(program.find_last_of('\\') + 1, program.size() - program.find_last_of('\\') - 5);
-        dryCalls.push_back(Normalized(words));
-    }
-
-    auto run = box.Run({"-o", "prog.dxe", "a.c", "c.s"}, Logged(box));
-    ASSERT_EQ(run.status, 0) << run.err;
-    std::vector<Strings> realCalls;
-    for (const Strings& call : ToolCalls(ToolLog(box))) {
-        if (call[0] != "ipa")
-            realCalls.push_back(Normalized(call));
-    }
-    ASSERT_EQ(ToolNames(realCalls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "linker"}));
-    EXPECT_EQ(dryCalls, realCalls);
 }
 
 } // namespace
