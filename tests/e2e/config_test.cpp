@@ -2,103 +2,86 @@
 // what a run leaves behind.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <filesystem>
-#include <sys/stat.h>
-#include <thread>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "harness.h"
+#include "build_support.h"
 
 namespace {
 
 using e2e::Lines;
 using e2e::Sandbox;
+using namespace e2e::build;
 
 // Unknown options are reported in the order they are read, which shows the order of the
 // configuration sources.
-std::vector<std::string> Unrecognized(const std::string& err)
+Strings Unrecognized(const std::string& err)
 {
-    std::vector<std::string> names;
+    Strings names;
     const std::string marker = "Unrecognized option `";
     for (const std::string& line : Lines(err)) {
-        std::size_t at = line.find(marker);
+        const std::size_t at = line.find(marker);
         if (at != std::string::npos)
             names.push_back(line.substr(at + marker.size(), line.size() - at - marker.size() - 1));
     }
     return names;
 }
 
-TEST(ConfigurationSources, HomeFileFirstItsDeferredPartLast)
+TEST(ConfigurationSources, EachSourceInItsOrderWithItsDeferredPart)
 {
-    Sandbox box;
-    box.Write("home/.cctrvx_options", "-zzhome | -zzhomelate\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"-zzcmd", "a.c"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(Unrecognized(result.err), (std::vector<std::string>{"-zzhome", "-zzcmd", "-zzhomelate"}));
-    EXPECT_EQ(Lines(result.err).back(), "cctrvx: 3 errors detected");
-}
-
-TEST(ConfigurationSources, AllSourcesInTheirOrder)
-{
-    Sandbox box;
-    box.Write("home/.cctrvx_options", "-zzhome | -zzhomelate\n");
-    box.Write(".cctrvx_options", "-zzlocal | -zzlocallate\n");
-    box.Write("more.opt", "-zzfile | -zzfilelate\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"-zzcmd", "@more.opt", "a.c"}, {{"CCTRVX_OPTIONS", "-zzenv | -zzenvlate"}});
-    EXPECT_EQ(Unrecognized(result.err),
-              (std::vector<std::string>{"-zzhome", "-zzlocal", "-zzenv", "-zzcmd", "-zzfile", "-zzfilelate",
-                                        "-zzenvlate", "-zzlocallate", "-zzhomelate"}));
-}
-
-TEST(ConfigurationSources, WithoutTheCurrentDirectoryFileTheHomePartComesFirst)
-{
-    Sandbox box;
-    box.Write("home/.cctrvx_options", "| -zzhomelate\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"a.c"}, {{"CCTRVX_OPTIONS", "| -zzenvlate"}});
-    EXPECT_EQ(Unrecognized(result.err), (std::vector<std::string>{"-zzhomelate", "-zzenvlate"}));
-}
-
-TEST(ConfigurationSources, TheHomeFileIsReadOnceWhenHomeIsTheCurrentDirectory)
-{
-    Sandbox box;
-    box.Write(".cctrvx_options", "-zzonce\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"a.c"}, {{"HOME", box.dir().string()}});
-    EXPECT_EQ(Unrecognized(result.err), std::vector<std::string>{"-zzonce"});
-}
-
-TEST(ConfigurationSources, IgnoreEnvTurnsAllThreeOff)
-{
-    Sandbox box;
-    box.Write("home/.cctrvx_options", "-zzhome\n");
-    box.Write(".cctrvx_options", "-zzlocal\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"a.c"}, {{"CCTRVX_OPTIONS", "-zzenv"}, {"CCTRVX_IGNORE_ENV", ""}});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(Unrecognized(result.err), std::vector<std::string>{});
-}
-
-TEST(ConfigurationSources, DeferredWordsOfFilesReadLateAreUnused)
-{
-    Sandbox box;
-    box.Write("late.opt", "-zzlate | -zzunused\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"a.c"}, {{"CCTRVX_OPTIONS", "| @late.opt"}});
-    EXPECT_NE(result.err.find("cctrvx: Warning: Unused argument `-zzunused'"), std::string::npos) << result.err;
-    EXPECT_EQ(Unrecognized(result.err), std::vector<std::string>{"-zzlate"});
-}
-
-TEST(ConfigurationSources, AnOptionFileThatNamesItselfIsReadOnce)
-{
-    Sandbox box;
-    box.Write("self.opt", "-zzself @self.opt\n");
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"@self.opt", "a.c"});
-    EXPECT_EQ(Unrecognized(result.err), std::vector<std::string>{"-zzself"});
-    EXPECT_NE(result.err.find("Warning: Ignoring recursive option file `self.opt'"), std::string::npos);
+    struct Case {
+        const char* title;
+        std::vector<std::pair<std::string, std::string>> files;
+        Strings args;
+        Env env;               // "<dir>" stands for the working directory
+        Strings unrecognized;  // in the order reported
+        std::string also = ""; // a further line of standard error
+    };
+    const std::string home = "home/.cctrvx_options";
+    const std::vector<Case> cases = {
+        {"the home file first, its deferred part last", {{home, "-zzhome | -zzhomelate\n"}}, {"-zzcmd", "a.c"}, {},
+         {"-zzhome", "-zzcmd", "-zzhomelate"}},
+        {"all sources",
+         {{home, "-zzhome | -zzhomelate\n"}, {".cctrvx_options", "-zzlocal | -zzlocallate\n"},
+          {"more.opt", "-zzfile | -zzfilelate\n"}},
+         {"-zzcmd", "@more.opt", "a.c"}, {{"CCTRVX_OPTIONS", "-zzenv | -zzenvlate"}},
+         {"-zzhome", "-zzlocal", "-zzenv", "-zzcmd", "-zzfile", "-zzfilelate", "-zzenvlate", "-zzlocallate",
+          "-zzhomelate"}},
+        {"without the current directory's file the home part comes first", {{home, "| -zzhomelate\n"}}, {"a.c"},
+         {{"CCTRVX_OPTIONS", "| -zzenvlate"}}, {"-zzhomelate", "-zzenvlate"}},
+        {"the home file is read once when home is the current directory", {{".cctrvx_options", "-zzonce\n"}}, {"a.c"},
+         {{"HOME", "<dir>"}}, {"-zzonce"}},
+        {"CCTRVX_IGNORE_ENV turns all three off", {{home, "-zzhome\n"}, {".cctrvx_options", "-zzlocal\n"}}, {"a.c"},
+         {{"CCTRVX_OPTIONS", "-zzenv"}, {"CCTRVX_IGNORE_ENV", ""}}, {}},
+        {"deferred words of files read late are unused", {{"late.opt", "-zzlate | -zzunused\n"}}, {"a.c"},
+         {{"CCTRVX_OPTIONS", "| @late.opt"}}, {"-zzlate"}, "cctrvx: Warning: Unused argument `-zzunused'"},
+        {"an option file that names itself is read once", {{"self.opt", "-zzself @self.opt\n"}}, {"@self.opt", "a.c"},
+         {}, {"-zzself"}, "cctrvx: Warning: Ignoring recursive option file `self.opt'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        Sandbox box;
+        box.Write("a.c", "int a;\n");
+        for (const auto& [name, text] : c.files)
+            box.Write(name, text);
+        Env env = c.env;
+        for (auto& [name, value] : env)
+            value = value == "<dir>" ? box.dir().string() : value;
+        const auto result = box.Run(c.args, env);
+        EXPECT_EQ(Unrecognized(result.err), c.unrecognized);
+        const std::size_t errors = c.unrecognized.size();
+        EXPECT_EQ(result.status, errors ? 1 : 0);
+        if (errors) {
+            EXPECT_EQ(Lines(result.err).back(),
+                      "cctrvx: " + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " detected");
+        }
+        if (!c.also.empty()) {
+            const Strings lines = Lines(result.err);
+            EXPECT_NE(std::find(lines.begin(), lines.end(), c.also), lines.end()) << result.err;
+        }
+        EXPECT_EQ(box.Files("tmp"), Strings{});
+    }
 }
 
 TEST(ConfigurationSources, BadOptionFilesGiveClearErrors)
@@ -121,15 +104,6 @@ TEST(ConfigurationSources, BadOptionFilesGiveClearErrors)
     auto longLine = box.Run({"@long.opt", "a.c"});
     EXPECT_TRUE(longLine.status == 0 || longLine.status == 1);
     EXPECT_EQ(longLine.err.find("Internal Error"), std::string::npos);
-}
-
-TEST(InstallDirectory, MissingVlxDspIsFatal)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    auto result = box.Run({"a.c"}, {{"VLX_DSP", "<unset>"}});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "cctrvx: Fatal Error: Environment variable %VLX_DSP% is not set\n");
 }
 
 // The install directory as a value of the current user's registry: under Wine the real
@@ -169,27 +143,25 @@ private:
     const Sandbox& box_;
 };
 
-TEST(InstallDirectory, TheRegistryValueMakesVlxDspUnnecessary)
+TEST(InstallDirectory, WithoutVlxDspTheRegistryValueMustBeAString)
 {
     Sandbox box;
     box.Write("a.c", "int a;\n");
-    RegistryValue value(box, e2e::InstallImage(), true);
-    auto result = box.Run({"a.c"}, {{"VLX_DSP", "<unset>"}});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(box.Exists("a.dxe"));
-    // The listing of the consulted environment names the value by its full key.
-    result = box.Run({"-c", "-show", "a.c"}, {{"VLX_DSP", "<unset>"}});
-    EXPECT_EQ(result.status, 0) << result.err;
-    const std::string install = e2e::InstallImage();
-    EXPECT_NE(result.err.find("HKEY_CURRENT_USER\\Software\\Veltrix\\Prismade\\Install Path=" + install + "\n"),
-              std::string::npos)
-        << result.err;
-}
-
-TEST(InstallDirectory, ARegistryValueThatIsNotAStringIsAnError)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    auto missing = box.Run({"a.c"}, {{"VLX_DSP", "<unset>"}});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "cctrvx: Fatal Error: Environment variable %VLX_DSP% is not set\n");
+    {
+        RegistryValue value(box, e2e::InstallImage(), true);
+        auto result = box.Run({"a.c"}, {{"VLX_DSP", "<unset>"}});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(box.Exists("a.dxe"));
+        // The listing of the consulted environment names the value by its full key.
+        result = box.Run({"-c", "-show", "a.c"}, {{"VLX_DSP", "<unset>"}});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(Contains(result.err, "HKEY_CURRENT_USER\\Software\\Veltrix\\Prismade\\Install Path=" +
+                                             e2e::InstallImage() + "\n"))
+            << result.err;
+    }
     RegistryValue value(box, "7", false);
     auto result = box.Run({"a.c"});
     EXPECT_EQ(result.status, 1);
@@ -206,24 +178,10 @@ TEST(TemporaryDirectory, MissingTmpGivesTwoWarnings)
     // keeps TMPDIR for its own files).
     auto result = box.Run({"a.c"}, {{"TMP", missing}, {e2e::UnderWine() ? "TEMP" : "TMPDIR", box.tmp().string()}});
     EXPECT_EQ(result.status, 0);
-    std::string name = missing;
-    std::replace(name.begin(), name.end(), '/', '\\');
-    std::string fallback = box.tmp().string();
-    std::replace(fallback.begin(), fallback.end(), '/', '\\');
-    EXPECT_EQ(result.err, "cctrvx: Warning: Directory '" + name + "' does not exist. TEMP ignored.\n" +
-                              "cctrvx: Warning: Using directory '" + fallback + "' for temporary files.\n\n");
+    EXPECT_EQ(result.err, "cctrvx: Warning: Directory '" + Windows(missing) + "' does not exist. TEMP ignored.\n" +
+                              "cctrvx: Warning: Using directory '" + Windows(box.tmp().string()) +
+                              "' for temporary files.\n\n");
     EXPECT_TRUE(box.Files("tmp").empty()) << box.Files("tmp").front();
-}
-
-TEST(TemporaryDirectory, NothingIsLeftBehind)
-{
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    auto ok = box.Run({"a.c"});
-    EXPECT_EQ(ok.status, 0);
-    auto failed = box.Run({"-zz", "a.c"});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_TRUE(box.Files("tmp").empty());
 }
 
 TEST(TemporaryDirectory, ConcurrentDriversNeverShareADirectory)
@@ -241,23 +199,6 @@ TEST(TemporaryDirectory, ConcurrentDriversNeverShareADirectory)
         ASSERT_EQ(r2.err, "");
     }
     EXPECT_TRUE(box.Files("tmp").empty());
-}
-
-TEST(Interrupts, AnInterruptEndsTheRunWithItsMessage)
-{
-    if (e2e::UnderWine())
-        GTEST_SKIP() << "a named pipe of the Unix side is not a file that a Windows program can wait on";
-    for (int signal : e2e::InterruptSignals()) {
-        Sandbox box;
-        ASSERT_EQ(mkfifo((box.dir() / "blocked.opt").c_str(), 0600), 0);
-        auto process = box.Start({"@blocked.opt", "a.c"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        process->Signal(signal);
-        auto result = process->Wait();
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "cctrvx: Received signal " + std::to_string(signal) + " - terminating\n");
-        EXPECT_TRUE(box.Files("tmp").empty());
-    }
 }
 
 } // namespace
