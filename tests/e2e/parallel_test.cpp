@@ -3,28 +3,26 @@
 // interrupt ends every job and leaves nothing behind.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <thread>
+#include <string>
+#include <vector>
 
-#include "harness.h"
+#include "build_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using e2e::Lines;
 using e2e::Sandbox;
+using namespace e2e::build;
 
-std::vector<std::string> Sources(const Sandbox& box, int count)
+// The arguments followed by sources s0.c, s1.c, ... written to the sandbox.
+Strings WithSources(const Sandbox& box, Strings args, int count)
 {
-    std::vector<std::string> names;
     for (int i = 0; i < count; ++i) {
-        const std::string name = "s" + std::to_string(i) + ".c";
-        box.Write(name, "int s" + std::to_string(i) + ";\n");
-        names.push_back(name);
+        args.push_back("s" + std::to_string(i) + ".c");
+        box.Write(args.back(), "int s" + std::to_string(i) + ";\n");
     }
-    return names;
+    return args;
 }
 
 int Count(const std::string& text, const std::string& what)
@@ -38,29 +36,17 @@ int Count(const std::string& text, const std::string& what)
 TEST(Parallel, TheProductIsTheSameAsASequentialBuild)
 {
     Sandbox box;
-    std::vector<std::string> args = {"-o", "seq.dxe"};
-    for (const std::string& source : Sources(box, 6))
-        args.push_back(source);
+    Strings args = WithSources(box, {"-o", "seq.dxe"}, 6);
     ASSERT_EQ(box.Run(args).status, 0);
     args[1] = "par.dxe";
     args.push_back("-flags-driver,--CCIMp");
     auto parallel = box.Run(args, {{"TRVX_TOOL_DELAY_MS", "50"}});
     ASSERT_EQ(parallel.status, 0) << parallel.err;
-    std::string sequential = box.Read("seq.dxe");
-    std::string product = box.Read("par.dxe");
     // The objects are temporaries with different names; the sources are the same, in order.
-    auto sources = [](const std::string& text) {
-        std::vector<std::string> lines;
-        for (const std::string& line : Lines(text)) {
-            if (line.rfind("source: ", 0) == 0)
-                lines.push_back(line);
-        }
-        return lines;
-    };
-    EXPECT_EQ(sources(product), sources(sequential));
-    EXPECT_EQ(sources(product).size(), 6u);
+    EXPECT_EQ(Field(box.Read("par.dxe"), "source: "), Field(box.Read("seq.dxe"), "source: "));
+    EXPECT_EQ(Field(box.Read("par.dxe"), "source: ").size(), 6u);
     for (int i = 0; i < 6; ++i)
-        EXPECT_NE(parallel.err.find("cctrvx: Compiling s" + std::to_string(i) + ".c\n"), std::string::npos);
+        EXPECT_TRUE(Contains(parallel.err, "cctrvx: Compiling s" + std::to_string(i) + ".c\n"));
     EXPECT_TRUE(box.Files("tmp").empty());
 }
 
@@ -68,15 +54,11 @@ TEST(Parallel, TheFirstFailureStopsNewJobs)
 {
     Sandbox box;
     box.Write("bad.c", "#error broken\n");
-    std::vector<std::string> args = {"-flags-driver,--parallel_jobs=1", "-o", "p.dxe", "bad.c"};
-    for (const std::string& source : Sources(box, 4))
-        args.push_back(source);
-    const std::string log = (box.dir() / "tools.log").string();
-    auto result = box.Run(args, {{"TRVX_TOOL_LOG", log}});
+    auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=1", "-o", "p.dxe", "bad.c"}, 4), Logged(box));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Count(result.err, "Fatal Error: Compilation failed"), 1) << result.err;
-    EXPECT_NE(result.err.find("bad.c:1: error: #error directive"), std::string::npos);
-    EXPECT_EQ(Count(box.Read("tools.log"), "compiler "), 1);
+    EXPECT_TRUE(Contains(result.err, "bad.c:1: error: #error directive"));
+    EXPECT_EQ(Count(ToolLog(box), "compiler "), 1);
     EXPECT_FALSE(box.Exists("p.dxe"));
     EXPECT_TRUE(box.Files("tmp").empty());
 }
@@ -88,31 +70,27 @@ TEST(Parallel, RunningJobsFinishAndTheFailureIsReportedOnce)
                         "driver one after the other, and nothing runs beside the failing one";
     Sandbox box;
     box.Write("bad.c", "#error broken\n");
-    std::vector<std::string> args = {"-flags-driver,--parallel_jobs=2", "-save-temps", "-o", "p.dxe", "bad.c"};
-    for (const std::string& source : Sources(box, 5))
-        args.push_back(source);
-    auto result = box.Run(args, {{"TRVX_TOOL_DELAY_MS", "20"}});
+    auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=2", "-save-temps", "-o", "p.dxe", "bad.c"}, 5),
+                          {{"TRVX_TOOL_DELAY_MS", "20"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Count(result.err, "Fatal Error: Compilation failed"), 1) << result.err;
     // The job that ran beside the failing one finished: its kept object is there.
     EXPECT_TRUE(box.Exists("s0.doj"));
-    EXPECT_FALSE(box.Exists("bad.s"));
-    EXPECT_FALSE(box.Exists("bad.doj"));
-    EXPECT_FALSE(box.Exists("p.dxe"));
+    for (const char* gone : {"bad.s", "bad.doj", "p.dxe"})
+        EXPECT_FALSE(box.Exists(gone)) << gone;
     EXPECT_TRUE(box.Files("tmp").empty());
 }
 
 TEST(Parallel, PreprocessedOutputOfEachJobIsWrittenWhole)
 {
     Sandbox box;
-    std::vector<std::string> args = {"-E", "-flags-driver,--CCIMp"};
+    Strings args = {"-E", "-flags-driver,--CCIMp"};
     for (int i = 0; i < 4; ++i) {
-        const std::string name = "p" + std::to_string(i) + ".c";
+        args.push_back("p" + std::to_string(i) + ".c");
         std::string text;
         for (int line = 0; line < 200; ++line)
             text += "int p" + std::to_string(i) + "_" + std::to_string(line) + ";\n";
-        box.Write(name, text);
-        args.push_back(name);
+        box.Write(args.back(), text);
     }
     auto result = box.Run(args);
     ASSERT_EQ(result.status, 0) << result.err;
@@ -123,8 +101,7 @@ TEST(Parallel, PreprocessedOutputOfEachJobIsWrittenWhole)
         if (line.rfind("int p", 0) != 0)
             continue;
         const std::string source = line.substr(5, line.find('_') - 5);
-        if (source != previous)
-            ++changes;
+        changes += source != previous;
         previous = source;
     }
     EXPECT_EQ(changes, 4);
@@ -134,13 +111,9 @@ TEST(Parallel, AnInterruptEndsEveryJobAndLeavesNothingBehind)
 {
     for (int signal : e2e::InterruptSignals()) {
         Sandbox box;
-        std::vector<std::string> args = {"-flags-driver,--CCIMp", "-o", "p.dxe"};
-        for (const std::string& source : Sources(box, 4))
-            args.push_back(source);
-        const std::string log = (box.dir() / "tools.log").string();
-        auto process = box.Start(args, {{"TRVX_TOOL_DELAY_MS", "3000"}, {"TRVX_TOOL_LOG", log}});
-        for (int i = 0; i < 100 && !fs::exists(log); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        auto process = box.Start(WithSources(box, {"-flags-driver,--CCIMp", "-o", "p.dxe"}, 4),
+                                 Logged(box, {{"TRVX_TOOL_DELAY_MS", "3000"}}));
+        WaitFor([&box] { return box.Exists("home/tools.log"); });
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         if (signal == SIGINT)
             kill(-process->pid(), SIGINT); // the whole group, as a terminal does
@@ -148,12 +121,8 @@ TEST(Parallel, AnInterruptEndsEveryJobAndLeavesNothingBehind)
             process->Signal(SIGTERM);
         auto result = process->Wait();
         EXPECT_EQ(result.status, 1);
-        EXPECT_NE(result.err.find("Received signal " + std::to_string(signal) + " - terminating"), std::string::npos)
-            << result.err;
-        EXPECT_TRUE(box.Files("tmp").empty());
-        EXPECT_FALSE(box.Exists("p.dxe"));
-        for (const std::string& file : box.Files())
-            EXPECT_TRUE(file == "home" || file == "tmp" || file == "tools.log" || file.rfind("s", 0) == 0) << file;
+        EXPECT_TRUE(Contains(result.err, "Received signal " + std::to_string(signal) + " - terminating")) << result.err;
+        EXPECT_EQ(WorkFiles(box), (Strings{"s0.c", "s1.c", "s2.c", "s3.c"}));
     }
 }
 
