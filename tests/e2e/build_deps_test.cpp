@@ -84,6 +84,23 @@ TEST(BuildDependencies, TheCompilerWritesDependencyLinesAndNothingIsBuilt)
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.c"}));
 }
 
+// A node as the graph display shows it: its name, what is known of it, its parents and
+// its children.
+std::string Node(const std::string& name, const std::string& info, const Strings& parents, const Strings& children)
+{
+    std::string text = "    `" + name + "':" + info + "\n\tparents:";
+    for (const std::string& parent : parents)
+        text += " `" + parent + "'";
+    text += "\n\tchildren:";
+    for (const std::string& child : children)
+        text += " `" + child + "'";
+    return text + "\n";
+}
+
+std::string At(std::time_t when, const std::string& info) { return " [" + Shown(when) + "] " + info; }
+
+const std::string Between = "intermediate compilation stage:\nassembler preprocessing stage:\n";
+
 TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
 {
     Sandbox box;
@@ -105,12 +122,18 @@ TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
     EXPECT_EQ(result.out, "");
 
     // A changed source: its chain and the product are remade, the other object is reused.
+    // The graph is pruned: the up-to-date object of a.c stays without parents and is no
+    // longer intermediate; a.c and a.s are gone.
     SetTime(box, "b.c", Base + 30);
-    result = box.Run(MainLine(print));
+    print.insert(print.begin(), "--dependency_graph");
+    result = box.Run(MainLine(print), {{"TZ", "UTC"}});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "prog.dxe: a.doj b.doj\n"
-                          "b.doj: b.s\n"
-                          "b.s: b.c\n");
+    EXPECT_EQ(result.out, "prog.dxe: a.doj b.doj\nb.doj: b.s\nb.s: b.c\n");
+    EXPECT_EQ(result.err, "compilation stage:\n" + Node("b.c", At(Base + 30, "exists"), {}, {"b.s"}) + Between +
+                              "assembly stage:\n" + Node("b.s", At(Base + 10, "intermediate exists"), {"b.c"}, {"b.doj"}) +
+                              "linking stage:\n" + Node("a.doj", At(Base + 10, "exists"), {}, {"prog.dxe"}) +
+                              Node("b.doj", At(Base + 10, "intermediate exists"), {"b.s"}, {"prog.dxe"}) +
+                              "product:\n" + Node("prog.dxe", At(Base + 20, "exists"), {"a.doj", "b.doj"}, {}));
 
     Strings build = {"--dependency_build"};
     build.insert(build.end(), kept.begin(), kept.end());
@@ -126,23 +149,6 @@ TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
 
 // ---------------------------------------------------------------------------------------
 // Graph display
-
-// A node as the graph display shows it: its name, what is known of it, its parents and
-// its children.
-std::string Node(const std::string& name, const std::string& info, const Strings& parents, const Strings& children)
-{
-    std::string text = "    `" + name + "':" + info + "\n\tparents:";
-    for (const std::string& parent : parents)
-        text += " `" + parent + "'";
-    text += "\n\tchildren:";
-    for (const std::string& child : children)
-        text += " `" + child + "'";
-    return text + "\n";
-}
-
-std::string At(std::time_t when, const std::string& info) { return " [" + Shown(when) + "] " + info; }
-
-const std::string Between = "intermediate compilation stage:\nassembler preprocessing stage:\n";
 
 TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
 {
@@ -165,7 +171,7 @@ TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
     EXPECT_FALSE(box.Exists("home/tools.log"));
 }
 
-TEST(BuildGraph, TemporariesPreprocessingAndPruning)
+TEST(BuildGraph, TemporariesAndPreprocessing)
 {
     Sandbox box;
     box.Write("a.c", "int a;\n");
@@ -187,25 +193,6 @@ TEST(BuildGraph, TemporariesPreprocessingAndPruning)
                   Node("<tmp>.doj", temporary, {"<tmp>.s"}, {"prog.dxe"}) +
                   "product:\n" + Node("prog.dxe", "", {"<tmp>.doj", "<tmp>.doj"}, {}));
     EXPECT_EQ(result.out, "prog.dxe: a.c c.s\n");
-
-    // Pruned after a kept build in which only b.c changed: the up-to-date object of a.c
-    // stays without parents and is no longer intermediate; a.c and a.s are gone.
-    box.Write("b.c", "int b;\n");
-    ASSERT_EQ(box.Run(MainLine({"-k", "-o", "prog.dxe", "a.c", "b.c"})).status, 0);
-    SetTime(box, "b.c", Base + 30);
-    for (const char* made : {"a.s", "a.doj", "b.s", "b.doj"})
-        SetTime(box, made, Base + 10);
-    SetTime(box, "prog.dxe", Base + 20);
-    result = box.Run(MainLine({"-k", "--dependency_build", "--dependency_graph", "--print_output_file", "-o",
-                               "prog.dxe", "a.c", "b.c"}),
-                     {{"TZ", "UTC"}});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "compilation stage:\n" + Node("b.c", At(Base + 30, "exists"), {}, {"b.s"}) + Between +
-                              "assembly stage:\n" + Node("b.s", At(Base + 10, "intermediate exists"), {"b.c"}, {"b.doj"}) +
-                              "linking stage:\n" + Node("a.doj", At(Base + 10, "exists"), {}, {"prog.dxe"}) +
-                              Node("b.doj", At(Base + 10, "intermediate exists"), {"b.s"}, {"prog.dxe"}) +
-                              "product:\n" + Node("prog.dxe", At(Base + 20, "exists"), {"a.doj", "b.doj"}, {}));
-    EXPECT_EQ(result.out, "prog.dxe: a.doj b.doj\nb.doj: b.s\nb.s: b.c\n");
 }
 
 } // namespace

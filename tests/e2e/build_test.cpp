@@ -134,8 +134,29 @@ TEST(BuildExecutable, PrelinkerMunchObjectAndMemoryInitializer)
 {
     Sandbox box;
     WriteSources(box);
+    const Strings words = {"--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"};
+    // A dry run shows every command, the munch source's among them, and writes nothing,
+    // not even kept files.
+    for (const bool keep : {false, true}) {
+        Strings dry = {"--dryrun"};
+        dry.insert(dry.end(), words.begin(), words.end());
+        if (keep)
+            dry.push_back("-k");
+        auto result = box.Run(MainLine(dry), Logged(box));
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, "");
+        Strings programs;
+        for (const std::string& command : PrintedCommands(result.err)) {
+            const std::string program = SplitCommandLine(command).at(0);
+            programs.push_back(program.substr(program.find_last_of('\\') + 1));
+        }
+        EXPECT_EQ(programs, (Strings{"compiler.exe", "easmtrvx.exe", "easmtrvx.exe", "prelinker.exe", "compiler.exe",
+                                     "easmtrvx.exe", "linker.exe", "mem63k.exe"}));
+        EXPECT_FALSE(box.Exists("home/tools.log"));
+        EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s"}));
+    }
     e2e::Result result;
-    auto calls = Build(box, {"--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"}, &result);
+    auto calls = Build(box, words, &result);
     EXPECT_EQ(result.err, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
                                          "easmtrvx", "linker", "mem63k"}));
@@ -411,30 +432,6 @@ TEST(BuildMessages, TheSameBaseNameTwiceWithKeptFilesIsAnOverwrite)
     EXPECT_EQ(result.err, "cctrvx: Compiling a.c\ncctrvx: Compiling sub\\a.c\n");
     EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), (Strings{"a.c", "sub\\a.c"}));
     EXPECT_EQ(box.Files("tmp"), Strings{});
-}
-
-TEST(BuildMessages, TheDryRunMainDriverWritesNothing)
-{
-    for (const bool keep : {false, true}) {
-        SCOPED_TRACE(keep ? "kept files" : "temporaries");
-        Sandbox box;
-        WriteSources(box);
-        Strings words = {"--dryrun", "--prelink", "--LIM2", "-o", "prog.dxe", "a.c", "-munch", "c.s"};
-        if (keep)
-            words.push_back("-k");
-        auto result = box.Run(MainLine(words), Logged(box));
-        ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, "");
-        Strings programs;
-        for (const std::string& command : PrintedCommands(result.err)) {
-            const std::string program = SplitCommandLine(command).at(0);
-            programs.push_back(program.substr(program.find_last_of('\\') + 1));
-        }
-        EXPECT_EQ(programs, (Strings{"compiler.exe", "easmtrvx.exe", "easmtrvx.exe", "prelinker.exe", "compiler.exe",
-                                     "easmtrvx.exe", "linker.exe", "mem63k.exe"}));
-        EXPECT_FALSE(box.Exists("home/tools.log"));
-        EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s"}));
-    }
 }
 
 } // namespace

@@ -145,21 +145,6 @@ TEST(OptionLists, ALongSourceListTravelsThroughAFile)
         EXPECT_TRUE(Contains(list, "source_file_with_a_rather_long_name_" + std::to_string(i) + ".c"));
 }
 
-TEST(OptionLists, NamesWithVariableSignsArriveUnchanged)
-{
-    Sandbox box;
-    Strings args = {"-c", "-write-files"};
-    for (const char* name : {"x$Y.c", "p%PATH%q.c", "50%.c"}) {
-        box.Write(name, "int v;\n");
-        args.push_back(name);
-    }
-    auto result = box.Run(args, {{"Y", "expanded"}});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(box.Exists("x$Y.doj"));
-    EXPECT_TRUE(box.Exists("p%PATH%q.doj"));
-    EXPECT_TRUE(box.Exists("50%.doj"));
-}
-
 // The words appear in the command in this order.
 bool InOrder(const Strings& words, const Strings& expected)
 {
