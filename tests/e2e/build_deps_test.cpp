@@ -50,10 +50,7 @@ TEST(BuildDependencies, RulesLookThroughTemporariesKeptFilesGetARuleEachNothingI
     };
     for (const auto& [words, rules] : cases) {
         SCOPED_TRACE(rules);
-        Sandbox box;
-        box.Write("a.c", "int a;\n");
-        box.Write("c.s", "nop\n");
-        box.Write("x.doj", "trvx object\n");
+        Sandbox box({{"a.c", "int a;\n"}, {"c.s", "nop\n"}, {"x.doj", "trvx object\n"}});
         Strings line = {"--print_output_file"};
         line.insert(line.end(), words.begin(), words.end());
         auto result = box.Run(MainLine(line), Logged(box));
@@ -67,10 +64,7 @@ TEST(BuildDependencies, RulesLookThroughTemporariesKeptFilesGetARuleEachNothingI
 
 TEST(BuildDependencies, TheCompilerWritesDependencyLinesAndNothingIsBuilt)
 {
-    Sandbox box;
-    box.Write("a.c", "#include \"a.h\"\nint a;\n");
-    box.Write("a.h", "int h;\n");
-    box.Write("b.c", "int b;\n");
+    Sandbox box({{"a.c", "#include \"a.h\"\nint a;\n"}, {"a.h", "int h;\n"}, {"b.c", "int b;\n"}});
     auto result = box.Run(MainLine({"-M", "a.c", "b.c"}), Logged(box));
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "a.doj: a.c a.h\nb.doj: b.c\n");
@@ -103,9 +97,7 @@ const std::string Between = "intermediate compilation stage:\nassembler preproce
 
 TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("b.c", "int b;\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"b.c", "int b;\n"}});
     const Strings kept = {"-k", "-o", "prog.dxe", "a.c", "b.c"};
     ASSERT_EQ(box.Run(MainLine(kept)).status, 0);
     for (const char* source : {"a.c", "b.c"})
@@ -152,9 +144,7 @@ TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
 
 TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("x.doj", "trvx object\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"x.doj", "trvx object\n"}});
     SetTime(box, "a.c", Base);
     SetTime(box, "x.doj", Base + 61);
     auto result = box.Run(MainLine({"-k", "--dependency_graph", "--print_output_file", "-o", "prog.dxe", "a.c",
@@ -173,9 +163,7 @@ TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
 
 TEST(BuildGraph, TemporariesAndPreprocessing)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("c.s", "nop\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"c.s", "nop\n"}});
     SetTime(box, "a.c", Base);
     SetTime(box, "c.s", Base);
     // The assembler preprocessor adds a stage; temporaries show no time.

@@ -99,8 +99,7 @@ TEST(BuildObjects, KeptIntermediatesRecordEveryStage)
 
 TEST(BuildObjects, ALongCompilerCommandGoesThroughAResponseFileShownWholeByADryRun)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     Strings words;
     for (int i = 0; i < 120; ++i)
         words.insert(words.end(), {"--COMPO_fe", "-DMACRO_WITH_A_RATHER_LONG_NAME_NUMBER_" + std::to_string(i) + "=1"});
@@ -385,9 +384,7 @@ TEST(BuildMessages, TwoSourcesAreAnnouncedOneIsNot)
 
 TEST(BuildMessages, OneOutputNameForTwoObjects)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("b.c", "int b;\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"b.c", "int b;\n"}});
     // One object: compiled and assembled, nothing linked, nothing else left.
     auto result = box.Run({"-c", "a.c"}, Logged(box));
     EXPECT_EQ(result.status, 0);
@@ -405,9 +402,7 @@ TEST(BuildMessages, OneOutputNameForTwoObjects)
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "b.c", "b.doj"}));
 
     // ... while the main driver, given it, refuses to write both objects to it.
-    Sandbox direct;
-    direct.Write("a.c", "int a;\n");
-    direct.Write("b.c", "int b;\n");
+    Sandbox direct({{"a.c", "int a;\n"}, {"b.c", "int b;\n"}});
     result = direct.Run(MainLine({"-c", "-o", "one.doj", "a.c", "b.c"}), Logged(direct));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "cctrvx: Fatal Error: File `one.doj' will be overwritten\n");
@@ -417,9 +412,7 @@ TEST(BuildMessages, OneOutputNameForTwoObjects)
 
 TEST(BuildMessages, TheSameBaseNameTwiceWithKeptFilesIsAnOverwrite)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("sub/a.c", "int a2;\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"sub/a.c", "int a2;\n"}});
     auto result = box.Run({"-save-temps", "-o", "prog.dxe", "a.c", "sub/a.c"}, Logged(box));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "cctrvx: Fatal Error: File `a.s' will be overwritten\n");

@@ -61,8 +61,7 @@ TEST(ConfigurationSources, EachSourceInItsOrderWithItsDeferredPart)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        Sandbox box;
-        box.Write("a.c", "int a;\n");
+        Sandbox box({{"a.c", "int a;\n"}});
         for (const auto& [name, text] : c.files)
             box.Write(name, text);
         Env env = c.env;
@@ -86,8 +85,7 @@ TEST(ConfigurationSources, EachSourceInItsOrderWithItsDeferredPart)
 
 TEST(ConfigurationSources, BadOptionFilesGiveClearErrors)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     auto missing = box.Run({"@missing.opt", "a.c"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(Lines(missing.err).front(), "cctrvx: Error: missing.opt: No such file or directory");
@@ -145,8 +143,7 @@ private:
 
 TEST(InstallDirectory, WithoutVlxDspTheRegistryValueMustBeAString)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     auto missing = box.Run({"a.c"}, {{"VLX_DSP", "<unset>"}});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "cctrvx: Fatal Error: Environment variable %VLX_DSP% is not set\n");
@@ -171,8 +168,7 @@ TEST(InstallDirectory, WithoutVlxDspTheRegistryValueMustBeAString)
 
 TEST(TemporaryDirectory, MissingTmpGivesTwoWarnings)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const std::string missing = (box.dir() / "nowhere").string();
     // The host's own temporary directory: TMPDIR on a POSIX host, TEMP on Windows (Wine
     // keeps TMPDIR for its own files).
@@ -186,8 +182,7 @@ TEST(TemporaryDirectory, MissingTmpGivesTwoWarnings)
 
 TEST(TemporaryDirectory, ConcurrentDriversNeverShareADirectory)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     for (int round = 0; round < 50; ++round) {
         auto first = box.Start({"a.c"});
         auto second = box.Start({"a.c"});

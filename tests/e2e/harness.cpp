@@ -16,19 +16,20 @@
 
 namespace e2e {
 
-std::string Binary()
+namespace {
+
+// A setting of the environment, else the value of this build.
+std::string Setting(const char* name, const char* fallback)
 {
-    if (const char* binary = std::getenv("CCTRVX_TEST_BINARY"))
-        return binary;
-    return CCTRVX_BINARY;
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
 }
 
-std::string InstallImage()
-{
-    if (const char* image = std::getenv("CCTRVX_TEST_INSTALL"))
-        return image;
-    return CCTRVX_INSTALL_IMAGE;
-}
+} // namespace
+
+std::string Binary() { return Setting("CCTRVX_TEST_BINARY", CCTRVX_BINARY); }
+std::string InstallImage() { return Setting("CCTRVX_TEST_INSTALL", CCTRVX_INSTALL_IMAGE); }
+std::string Recorder() { return Setting("CCTRVX_TEST_RECORDER", CCTRVX_RECORDER); }
 
 std::string Launcher()
 {
@@ -142,13 +143,6 @@ std::vector<int> InterruptSignals()
     if (UnderWine())
         return {SIGINT};
     return {SIGINT, SIGTERM};
-}
-
-std::string Recorder()
-{
-    if (const char* recorder = std::getenv("CCTRVX_TEST_RECORDER"))
-        return recorder;
-    return CCTRVX_RECORDER;
 }
 
 std::vector<std::string> Lines(const std::string& text)
@@ -272,7 +266,7 @@ Result Process::Wait()
     return result;
 }
 
-Sandbox::Sandbox()
+Sandbox::Sandbox(std::initializer_list<std::pair<std::string, std::string>> files)
 {
     std::string pattern = (fs::temp_directory_path() / "cctrvx-e2e-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
@@ -280,6 +274,8 @@ Sandbox::Sandbox()
     dir_ = pattern;
     fs::create_directories(home());
     fs::create_directories(tmp());
+    for (const auto& [name, contents] : files)
+        Write(name, contents);
 }
 
 Sandbox::~Sandbox()
@@ -348,13 +344,9 @@ std::map<std::string, std::string> Sandbox::Environment(const std::map<std::stri
     return env;
 }
 
-Result Sandbox::Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra,
-                    const std::string& where) const
+Result Sandbox::Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra) const
 {
-    std::vector<std::string> argv{Binary()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    Process process(argv, Environment(extra), dir_ / where);
-    return process.Wait();
+    return Start(args, extra)->Wait();
 }
 
 std::unique_ptr<Process> Sandbox::Start(const std::vector<std::string>& args,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,7 +48,8 @@ private:
 // A temporary working directory with a home directory inside it; removed afterwards.
 class Sandbox {
 public:
-    Sandbox();
+    // With files written in it (see Write).
+    explicit Sandbox(std::initializer_list<std::pair<std::string, std::string>> files = {});
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
@@ -70,9 +72,8 @@ public:
     // variable.
     std::map<std::string, std::string> Environment(const std::map<std::string, std::string>& extra = {}) const;
 
-    // Runs cctrvx with the arguments in the sandbox directory (or `where` below it).
-    Result Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra = {},
-               const std::string& where = ".") const;
+    // Runs cctrvx with the arguments in the sandbox directory.
+    Result Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra = {}) const;
     // Starts cctrvx in the background.
     std::unique_ptr<Process> Start(const std::vector<std::string>& args,
                                    const std::map<std::string, std::string>& extra = {}) const;

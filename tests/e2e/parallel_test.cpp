@@ -52,8 +52,7 @@ TEST(Parallel, TheProductIsTheSameAsASequentialBuild)
 
 TEST(Parallel, TheFirstFailureStopsNewJobs)
 {
-    Sandbox box;
-    box.Write("bad.c", "#error broken\n");
+    Sandbox box({{"bad.c", "#error broken\n"}});
     auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=1", "-o", "p.dxe", "bad.c"}, 4), Logged(box));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Count(result.err, "Fatal Error: Compilation failed"), 1) << result.err;
@@ -68,8 +67,7 @@ TEST(Parallel, RunningJobsFinishAndTheFailureIsReportedOnce)
     if (e2e::UnderWine())
         GTEST_SKIP() << "a Windows process cannot be copied, so there are no jobs: every chain runs in the "
                         "driver one after the other, and nothing runs beside the failing one";
-    Sandbox box;
-    box.Write("bad.c", "#error broken\n");
+    Sandbox box({{"bad.c", "#error broken\n"}});
     auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=2", "-save-temps", "-o", "p.dxe", "bad.c"}, 5),
                           {{"TRVX_TOOL_DELAY_MS", "20"}});
     EXPECT_EQ(result.status, 1);

@@ -72,43 +72,29 @@ bool WriteAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
-void RecordArguments(const char* file, int argc, char** argv)
+// Writes a text to a file opened with the further flags; a failure ends the program with
+// the status.
+void WriteFile(const char* file, int flags, const std::string& text, int status)
 {
-    std::string record = "argc " + std::to_string(argc) + "\n";
-    for (int i = 0; i < argc; ++i) {
-        const std::size_t length = std::strlen(argv[i]);
-        record += std::to_string(length) + ":";
-        record.append(argv[i], length);
-        record += "\n";
-    }
-    int fd = open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, FileMode);
-    if (fd < 0 || !WriteAll(fd, record.data(), record.size())) {
+    const int fd = open(file, O_WRONLY | O_CREAT | O_CLOEXEC | flags, FileMode);
+    if (fd < 0 || !WriteAll(fd, text.data(), text.size())) {
         std::perror(file);
-        std::exit(120);
+        std::exit(status);
     }
     close(fd);
 }
 
-void CopyStandardInput(const char* file)
+std::string ReadStandardInput()
 {
-    int fd = open(file, O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, FileMode);
-    if (fd < 0) {
-        std::perror(file);
-        std::exit(121);
-    }
+    std::string text;
     char buffer[4096];
-    for (;;) {
-        ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
+    for (ssize_t got; (got = read(STDIN_FILENO, buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno != EINTR)
             break;
-        if (!WriteAll(fd, buffer, static_cast<std::size_t>(got))) {
-            std::perror(file);
-            std::exit(121);
-        }
+        if (got > 0)
+            text.append(buffer, static_cast<std::size_t>(got));
     }
-    close(fd);
+    return text;
 }
 
 } // namespace
@@ -135,10 +121,14 @@ int main(int argc, char** argv)
         if (fd >= 0)
             close(fd);
     }
-    if (const char* file = Setting("ARGS"))
-        RecordArguments(file, argc, argv);
+    if (const char* file = Setting("ARGS")) {
+        std::string record = "argc " + std::to_string(argc) + "\n";
+        for (int i = 0; i < argc; ++i)
+            record += std::to_string(std::strlen(argv[i])) + ":" + argv[i] + "\n";
+        WriteFile(file, O_APPEND, record, 120);
+    }
     if (const char* file = Setting("STDIN"))
-        CopyStandardInput(file);
+        WriteFile(file, O_TRUNC, ReadStandardInput(), 121);
     if (const char* text = Setting("STDOUT"))
         WriteAll(STDOUT_FILENO, text, std::strlen(text));
     if (const char* text = Setting("STDERR"))

@@ -108,8 +108,7 @@ std::string Show(const Strings& words)
 
 TEST(CommandExecution, AwkwardWordsArriveExactly)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     // The tool itself lives in a directory whose name needs quoting as well (a Windows
     // file name cannot hold a double quote).
     const fs::path compiler =
@@ -163,8 +162,7 @@ TEST(CommandExecution, AwkwardWordsArriveExactly)
 
 TEST(CommandExecution, ScriptsRunUnderTheirInterpreterAndLinksRunTheirTarget)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const fs::path interpreter = InstallRecorder(box, "tools dir/interp");
     const fs::path record = box.dir() / "calls";
     auto run = [&](const fs::path& tool) {
@@ -198,9 +196,7 @@ TEST(CommandExecution, ScriptsRunUnderTheirInterpreterAndLinksRunTheirTarget)
 
 TEST(CommandExecution, WhatIsShownIsWhatRuns)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("b.s", "nop\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"b.s", "nop\n"}});
     fs::create_directories(box.dir() / "inc dir");
     auto run = [&box](Strings args) {
         args.insert(args.end(), {"-O", "-Dmsg=\"a b\"", "-I", "inc dir", "-o", "my prog.dxe", "a.c", "b.s"});
@@ -241,8 +237,7 @@ TEST(CommandExecution, WhatIsShownIsWhatRuns)
 
 TEST(CommandExecution, PreprocessedOutputGoesToTheOutputFileOnly)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const Result result = box.Run({"-E", "-o", "out.i", "a.c"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out + result.err, "");
@@ -264,8 +259,7 @@ TEST(CommandExecution, PreprocessedOutputGoesToTheOutputFileOnly)
 
 TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const fs::path linker = InstallRecorder(box, "bin/linker.exe");
     // More than a pipe holds, so a driver that waited for the linker before starting the
     // demangler would never finish.
@@ -288,8 +282,7 @@ TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
 
 TEST(DemanglerPipe, AFailingDemanglerDoesNotFailTheLinkOneThatCannotStartDoes)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const fs::path demangler = InstallRecorder(box, "bin/demangler.exe");
     const fs::path input = box.dir() / "demangler.in";
     const fs::path record = box.dir() / "calls";
@@ -332,8 +325,7 @@ TEST(ToolFailure, AToolKilledBySignalFailsTheRun)
         GTEST_SKIP() << "a Windows program ends with an exit code, never by a signal";
     for (int signal : {SIGSEGV, SIGKILL, SIGINT}) {
         SCOPED_TRACE(signal);
-        Sandbox box;
-        box.Write("a.c", "int a;\n");
+        Sandbox box({{"a.c", "int a;\n"}});
         const fs::path compiler = InstallRecorder(box, "bin/compiler.exe");
         const Result result =
             box.Run({"-path-compiler", compiler.string(), "a.c"}, {{"RECORDER_SIGNAL", std::to_string(signal)}});
@@ -346,8 +338,7 @@ TEST(ToolFailure, AToolKilledBySignalFailsTheRun)
 
 TEST(ToolFailure, AMissingOrUnusableToolIsReported)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     const fs::path missing = box.dir() / "none" / "compiler.exe";
     const fs::path directory = box.dir() / "dir" / "compiler.exe";
     fs::create_directories(directory);
@@ -396,9 +387,7 @@ TEST(ToolFailure, AMissingOrUnusableToolIsReported)
 
 TEST(ToolFailure, AFailingToolFailsTheRunWhenTheDriverInheritsIgnoredChildSignals)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
-    box.Write("bad.c", "#error stop\n");
+    Sandbox box({{"a.c", "int a;\n"}, {"bad.c", "#error stop\n"}});
     // An ignored SIGCHLD survives exec: a parent may hand it on to the driver.
     auto run = [&box](const Strings& args) {
         struct sigaction ignore {};
@@ -426,8 +415,7 @@ TEST(ToolFailure, AFailingToolFailsTheRunWhenTheDriverInheritsIgnoredChildSignal
 
 TEST(CommandExecution, TimeShowsEveryToolRun)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     for (const Strings& args : {Strings{"-time", "a.c"}, Strings{"-time", "a.c", "-flags-driver", "--decode"}}) {
         const Result result = box.Run(args);
         ASSERT_EQ(result.status, 0) << result.err;
@@ -502,8 +490,7 @@ TEST(Interrupts, ASignalWhileAToolRunsEndsTheRunAndLeavesNothingBehind)
                     continue;
                 SCOPED_TRACE(std::string(c.title) + ", signal " + std::to_string(signal) +
                              (group ? " to the group" : " to the driver"));
-                Sandbox box;
-                box.Write("a.c", "int a;\n");
+                Sandbox box({{"a.c", "int a;\n"}});
                 const fs::path recorder = InstallRecorder(box, "bin/recorder.exe");
                 Env env = Logged(box, c.env);
                 env.emplace("TRVX_TOOL_DELAY_MS", "3000");
@@ -551,8 +538,7 @@ TEST(Interrupts, ASignalWhileTheDriverWaitsToReadEndsTheRun)
             GTEST_SKIP() << "a named pipe of the Unix side is not a file that a Windows program can wait on";
         for (int signal : e2e::InterruptSignals()) {
             SCOPED_TRACE(std::to_string(signal) + (definition ? " reading the definition file" : " reading options"));
-            Sandbox box;
-            box.Write("a.c", "int a;\n");
+            Sandbox box({{"a.c", "int a;\n"}});
             ASSERT_EQ(mkfifo((box.dir() / "blocked").c_str(), 0600), 0);
             auto process = box.Start(definition ? Strings{"-path-def", "blocked", "a.c"} : Strings{"@blocked", "a.c"});
             if (definition)
@@ -573,8 +559,7 @@ TEST(Interrupts, ASignalWhileTheDriverWaitsToReadEndsTheRun)
 
 TEST(BrokenOutput, ARunWhoseErrorStreamIsClosedLeavesNothingBehind)
 {
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     auto process = box.Start({"-verbose", "a.c"}, Logged(box, {{"TRVX_TOOL_DELAY_MS", "200"}}));
     // The reader stops reading while the compiler runs, as a pager that is quit does.
     ASSERT_TRUE(WaitFor([&box] { return ToolLog(box).rfind("compiler ", 0) == 0; }));

@@ -1,6 +1,7 @@
 // What the user sees without building: the help, the manual page, the help file, the
 // version and identification output, the test programs, option-list files for long
-// command lines, and the predefined macros of each target configuration.
+// command lines, the predefined macros of each target configuration, the uniform message
+// format with error counting, limits and exit statuses, and the "--main" entry.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -183,8 +184,7 @@ TEST(TargetConfiguration, PredefinedMacrosAndDefaultsInOrder)
         {{"-no-defs"}, {}, {"-Dinline=__inline"}, {"--assert", "-D__ZCC__", "Tarvex\\include"}},
         {{"-reserve", "m3"}, {{"--COMPO_ln", "-MDM3_RESERVED"}}, {"-D__M3_RESERVED__=1", "-reserve=m3"}, {}},
     };
-    Sandbox box;
-    box.Write("a.c", "int a;\n");
+    Sandbox box({{"a.c", "int a;\n"}});
     for (const Case& c : cases) {
         Strings args = {"-dryrun", "a.c"};
         args.insert(args.end(), c.options.begin(), c.options.end());
@@ -199,6 +199,66 @@ TEST(TargetConfiguration, PredefinedMacrosAndDefaultsInOrder)
         for (const std::string& part : c.absent)
             EXPECT_FALSE(Contains(command, part)) << part << " in " << command;
     }
+}
+
+TEST(Diagnostics, ErrorsAreCountedAndStopTheRunBeforeTheHandOff)
+{
+    Strings fifteen;
+    for (int i = 0; i < 15; ++i)
+        fifteen.push_back("-zz" + std::to_string(i));
+    const std::string two = "cctrvx: Error: Unrecognized option `-zz1'\ncctrvx: Error: Unrecognized option `-zz2'\n";
+    const std::vector<std::pair<Strings, std::string>> cases = {
+        {{"-zz1", "-zz2", "a.c"}, two + "cctrvx: 2 errors detected\n"},
+        {{"-zz1", "a.c"}, "cctrvx: Error: Unrecognized option `-zz1'\ncctrvx: 1 error detected\n"},
+        // The tenth error aborts.
+        {fifteen, "*cctrvx: Error: Unrecognized option `-zz9'\ncctrvx: Aborted after 10 errors\n"},
+        {{"-c"}, "cctrvx: Fatal Error: No source files specified - type `cctrvx -help' for usage\n"},
+        // Three dashes make an input for the main driver, which the user interface driver
+        // rejects as an unrecognised option.
+        {{"---x", "a.c"}, "cctrvx: Error: Unrecognized option `---x'\ncctrvx: 1 error detected\n"},
+    };
+    Sandbox box({{"a.c", "int a;\n"}});
+    for (const auto& [args, err] : cases) {
+        SCOPED_TRACE(args.front());
+        const auto result = box.Run(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        if (err[0] == '*') {
+            ASSERT_EQ(Lines(result.err).size(), 11u);
+            EXPECT_EQ(result.err.substr(result.err.find("cctrvx: Error: Unrecognized option `-zz9'")), err.substr(1));
+        } else {
+            EXPECT_EQ(result.err, err);
+        }
+    }
+}
+
+TEST(Diagnostics, TheProgramNameIsTheLastComponentWithoutExecutableSuffix)
+{
+    Sandbox box;
+    std::filesystem::create_symlink(e2e::Binary(), box.dir() / "tools.exe");
+    std::filesystem::create_symlink(e2e::Binary(), box.dir() / "drv.EXE");
+    auto result = e2e::Process({(box.dir() / "tools.exe").string(), "-zz"}, box.Environment(), box.dir()).Wait();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Lines(result.err).front(), "tools: Error: Unrecognized option `-zz'");
+    EXPECT_EQ(Lines(result.err).back(), "tools: Fatal Error: No source files specified - type `tools -help' for usage");
+    // The main driver names itself from its first argument as well.
+    result = e2e::Process({(box.dir() / "drv.EXE").string(), "--main", "--nope"}, box.Environment(), box.dir()).Wait();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "drv: Fatal Error: Unrecognized option `--nope'\n");
+}
+
+TEST(MainEntry, ArgumentsGoToTheMainDriverUnchanged)
+{
+    Sandbox box;
+    // "--main" alone is an argument; three dashes make an input for the main driver.
+    for (const Strings& args : {Strings{"--main"}, Strings{"--main", "-c", "---x"}}) {
+        auto result = box.Run(args);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+    }
+    auto unknown = box.Run({"--main", "--bogus=1"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "cctrvx: Fatal Error: Unrecognized option `--bogus'\n");
 }
 
 } // namespace
