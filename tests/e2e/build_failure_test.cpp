@@ -86,8 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Failure{"CompilerErrorStopsLaterSources", {"-o", "prog.dxe", "a.c", "bad.c", "b.c"}, "", BadC,
                 {"compiler", "easmtrvx", "compiler"}},
-        Failure{"CompilerLeavesAPartialOutput", {"-o", "prog.dxe", "a.c"}, "compiler", Forced("compiler", "Compilation"),
-                {"compiler"}},
+        Failure{"CompilerLeavesAPartialOutput", {"-o", "prog.dxe", "a.c"}, "compiler",
+                Forced("compiler", "Compilation"), {"compiler"}},
         Failure{"CompilerErrorAfterAnObjectWasMade", {"-c", "a.c", "bad.c", "b.c"}, "", BadC,
                 {"compiler", "easmtrvx", "compiler"}, {"a.doj"}},
         Failure{"AssemblerErrorInAUserSource", {"-o", "prog.dxe", "a.c", "broken.s"}, "",

@@ -29,14 +29,17 @@ std::string ObjectFrom(const std::string& source)
     return "trvx object\ntool: easmtrvx\nsource: " + source + "\ninput: " + source + "\n";
 }
 
-// Runs a main driver command line with the tool log; the tools' calls.
-std::vector<Strings> Build(const Sandbox& box, const Strings& words, e2e::Result* result = nullptr)
+// Runs a main driver command line with the tool log: the result and the tools' calls.
+struct Built {
+    e2e::Result result;
+    std::vector<Strings> calls;
+};
+
+Built Build(const Sandbox& box, const Strings& words)
 {
-    const e2e::Result run = box.Run(MainLine(words), Logged(box));
-    EXPECT_EQ(run.status, 0) << run.err;
-    if (result)
-        *result = run;
-    return ToolCalls(ToolLog(box));
+    const e2e::Result result = box.Run(MainLine(words), Logged(box));
+    EXPECT_EQ(result.status, 0) << result.err;
+    return {result, ToolCalls(ToolLog(box))};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -46,8 +49,7 @@ TEST(BuildObjects, CAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
 {
     Sandbox box;
     WriteSources(box);
-    e2e::Result result;
-    auto calls = Build(box, {"-c", "a.c", "c.s"}, &result);
+    auto [result, calls] = Build(box, {"-c", "a.c", "c.s"});
     // One source at the compilation stage and one at the assembly stage: no announcement.
     EXPECT_EQ(result.err + result.out, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx"}));
@@ -66,8 +68,7 @@ TEST(BuildObjects, CxxSourceIsCompiledWithItsInstantiationRequestFile)
 {
     Sandbox box;
     WriteSources(box);
-    e2e::Result result;
-    auto calls = Build(box, {"--c++", "-c", "b.cpp"}, &result);
+    auto [result, calls] = Build(box, {"--c++", "-c", "b.cpp"});
     EXPECT_EQ(result.err, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx"}));
     const Strings& compile = calls[0];
@@ -86,7 +87,7 @@ TEST(BuildObjects, KeptIntermediatesRecordEveryStage)
 {
     Sandbox box;
     WriteSources(box);
-    auto calls = Build(box, {"-k", "-o", "prog.dxe", "a.c"});
+    auto calls = Build(box, {"-k", "-o", "prog.dxe", "a.c"}).calls;
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "linker"}));
     EXPECT_EQ(Strings(calls[0].end() - 3, calls[0].end()), (Strings{"--gen_asm_file_name", "a.s", "a.c"}));
     EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "a.doj", "a.s"}));
@@ -116,7 +117,7 @@ TEST(BuildObjects, ALongCompilerCommandGoesThroughAResponseFileShownWholeByADryR
     EXPECT_EQ(compile.back(), "a.c");
     EXPECT_EQ(WorkFiles(box), Strings{"a.c"});
 
-    auto calls = Build(box, words);
+    auto calls = Build(box, words).calls;
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx"}));
     ASSERT_EQ(calls[0].size(), 2u);
     EXPECT_EQ(calls[0][1][0], '@');
@@ -154,8 +155,7 @@ TEST(BuildExecutable, PrelinkerMunchObjectAndMemoryInitializer)
         EXPECT_FALSE(box.Exists("home/tools.log"));
         EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "c.s"}));
     }
-    e2e::Result result;
-    auto calls = Build(box, words, &result);
+    auto [result, calls] = Build(box, words);
     EXPECT_EQ(result.err, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
                                          "easmtrvx", "linker", "mem63k"}));
@@ -166,7 +166,8 @@ TEST(BuildExecutable, PrelinkerMunchObjectAndMemoryInitializer)
     // The prelinker writes the munch source; "-munch" itself is no input of it.
     const std::string munch = After(calls[3], "-M");
     EXPECT_TRUE(IsTemporaryIn(box, munch, ".c")) << munch;
-    EXPECT_EQ(calls[3], (Strings{"prelinker", "-M", munch, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", objectA, objectC}));
+    EXPECT_EQ(calls[3],
+              (Strings{"prelinker", "-M", munch, "-Y", Image() + "\\Tarvex\\etc\\ipa.exe", objectA, objectC}));
     // The munch source is compiled and assembled like any other C source ...
     EXPECT_EQ(calls[5].back(), munch);
     const std::string munchObject = After(calls[6], "-o");
@@ -204,7 +205,7 @@ TEST(BuildExecutable, TheMunchObjectIsLinkedWhereTheItemStood)
                 prelinked.push_back(stem + ".doj");
             sources.push_back(input == "-munch" ? "munch.c" : input);
         }
-        auto calls = Build(box, words);
+        auto calls = Build(box, words).calls;
         ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "compiler",
                                              "easmtrvx", "linker"}));
         EXPECT_EQ(calls[3], prelinked);
@@ -222,10 +223,10 @@ TEST(BuildExecutable, CxxLinkGetsTheSupportThatThePrelinkerAsksFor)
 {
     Sandbox box;
     WriteSources(box);
-    e2e::Result result;
-    auto calls = Build(box, {"--c++", "--prelink", "-o", "prog.dxe", "b.cpp", "a.c"}, &result);
+    auto [result, calls] = Build(box, {"--c++", "--prelink", "-o", "prog.dxe", "b.cpp", "a.c"});
     EXPECT_EQ(result.err, "cctrvx: Compiling b.cpp\ncctrvx: Compiling a.c\n");
-    ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
+    ASSERT_EQ(ToolNames(calls),
+              (Strings{"compiler", "easmtrvx", "compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
     const std::string objectB = After(calls[1], "-o");
     const std::string objectA = After(calls[3], "-o");
     // Each object's instantiation request file is named after it.
@@ -245,7 +246,7 @@ TEST(BuildExecutable, LinkItemsKeepTheirPlaceAndUndefinedSymbolsChangeCaseForThe
     Sandbox box;
     WriteSources(box);
     const std::string libraries = "-L" + Image() + "\\Tarvex\\lib";
-    auto calls = Build(box, {libraries, "--prelink", "-o", "prog.dxe", "-ufoo", "a.c", "-lc"});
+    auto calls = Build(box, {libraries, "--prelink", "-o", "prog.dxe", "-ufoo", "a.c", "-lc"}).calls;
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "prelinker", "ipa", "linker"}));
     const std::string object = After(calls[1], "-o");
     EXPECT_EQ(calls[2],
@@ -260,7 +261,7 @@ TEST(BuildExecutable, ChosenToolsRunUnderTheDebugger)
     WriteSources(box);
     // Bits 1 and 64: the compiler and the linker.
     auto calls = Build(box, {"--COMPP_debug", Image() + "\\debugger.exe", "--COMPO_debug", "-q", "--component_debug",
-                             "65", "-o", "prog.dxe", "a.c"});
+                             "65", "-o", "prog.dxe", "a.c"}).calls;
     ASSERT_EQ(ToolNames(calls), (Strings{"debugger", "compiler", "easmtrvx", "debugger", "linker"}));
     Strings compile = calls[1];
     compile[0] = CompilerPath();
@@ -278,8 +279,7 @@ TEST(BuildLibrary, SourcesAndObjectsThroughThePrelinkerIntoALibrary)
     Sandbox box;
     WriteSources(box);
     box.Write("x.doj", ObjectFrom("x.c"));
-    e2e::Result result;
-    auto calls = Build(box, {"--prelink", "--LIMst", "-o", "lib.dlb", "a.c", "c.s", "x.doj"}, &result);
+    auto [result, calls] = Build(box, {"--prelink", "--LIMst", "-o", "lib.dlb", "a.c", "c.s", "x.doj"});
     EXPECT_EQ(result.err, "");
     ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx", "easmtrvx", "prelinker", "ipa", "librarian"}));
     const std::string objectA = After(calls[1], "-o");
@@ -306,10 +306,9 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
         box.Write(name, ObjectFrom("src\\" + std::to_string(i) + ".c"));
         objects.push_back(Windows(name));
     }
-    e2e::Result result;
     Strings words = {"--LIMst", "-o", "lib.dlb"};
     words.insert(words.end(), objects.begin(), objects.end());
-    auto calls = Build(box, words, &result);
+    auto [result, calls] = Build(box, words);
     EXPECT_EQ(result.err, "");
     ASSERT_GT(calls.size(), 1u);
     Strings handed;
@@ -349,7 +348,7 @@ TEST(BuildLibrary, AnObjectThatFitsNowhereStillGetsARunOfItsOwn)
     const std::string option = "-X" + std::string(4096, 'x');
     Strings words = {"--COMPO_ln_ar", option, "--LIMst", "-o", "lib.dlb"};
     words.insert(words.end(), objects.begin(), objects.end());
-    auto calls = Build(box, words);
+    auto calls = Build(box, words).calls;
     ASSERT_EQ(calls.size(), objects.size());
     for (std::size_t i = 0; i < calls.size(); ++i)
         EXPECT_EQ(calls[i], (Strings{"librarian", option, "lib.dlb", objects[i]}));

@@ -90,18 +90,16 @@ TEST(ConfigurationSources, BadOptionFilesGiveClearErrors)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(Lines(missing.err).front(), "cctrvx: Error: missing.opt: No such file or directory");
 
+    // Binary bytes and a line of a megabyte are read without an internal error.
     std::string binary;
     for (int i = 0; i < 4096; ++i)
         binary += static_cast<char>((i * 7919) % 256);
-    box.Write("binary.opt", binary);
-    auto read = box.Run({"@binary.opt", "a.c"});
-    EXPECT_TRUE(read.status == 0 || read.status == 1);
-    EXPECT_EQ(read.err.find("Internal Error"), std::string::npos);
-
-    box.Write("long.opt", std::string(1 << 20, 'q') + "\n");
-    auto longLine = box.Run({"@long.opt", "a.c"});
-    EXPECT_TRUE(longLine.status == 0 || longLine.status == 1);
-    EXPECT_EQ(longLine.err.find("Internal Error"), std::string::npos);
+    for (const std::string& text : {binary, std::string(1 << 20, 'q') + "\n"}) {
+        box.Write("odd.opt", text);
+        auto result = box.Run({"@odd.opt", "a.c"});
+        EXPECT_TRUE(result.status == 0 || result.status == 1);
+        EXPECT_FALSE(Contains(result.err, "Internal Error"));
+    }
 }
 
 // The install directory as a value of the current user's registry: under Wine the real

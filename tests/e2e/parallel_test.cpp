@@ -53,7 +53,8 @@ TEST(Parallel, TheProductIsTheSameAsASequentialBuild)
 TEST(Parallel, TheFirstFailureStopsNewJobs)
 {
     Sandbox box({{"bad.c", "#error broken\n"}});
-    auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=1", "-o", "p.dxe", "bad.c"}, 4), Logged(box));
+    auto result =
+        box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=1", "-o", "p.dxe", "bad.c"}, 4), Logged(box));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Count(result.err, "Fatal Error: Compilation failed"), 1) << result.err;
     EXPECT_TRUE(Contains(result.err, "bad.c:1: error: #error directive"));
@@ -68,8 +69,8 @@ TEST(Parallel, RunningJobsFinishAndTheFailureIsReportedOnce)
         GTEST_SKIP() << "a Windows process cannot be copied, so there are no jobs: every chain runs in the "
                         "driver one after the other, and nothing runs beside the failing one";
     Sandbox box({{"bad.c", "#error broken\n"}});
-    auto result = box.Run(WithSources(box, {"-flags-driver,--parallel_jobs=2", "-save-temps", "-o", "p.dxe", "bad.c"}, 5),
-                          {{"TRVX_TOOL_DELAY_MS", "20"}});
+    const Strings args = {"-flags-driver,--parallel_jobs=2", "-save-temps", "-o", "p.dxe", "bad.c"};
+    auto result = box.Run(WithSources(box, args, 5), {{"TRVX_TOOL_DELAY_MS", "20"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(Count(result.err, "Fatal Error: Compilation failed"), 1) << result.err;
     // The job that ran beside the failing one finished: its kept object is there.

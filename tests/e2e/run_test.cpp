@@ -59,7 +59,8 @@ std::vector<Strings> ToolCommands(const std::string& err, bool logged = false)
     std::vector<Strings> tools;
     for (const std::string& command : PrintedCommands(err)) {
         Strings words = SplitCommandLine(command);
-        if (words.empty() || !Contains(words[0], "\\") || std::find(words.begin(), words.end(), "--main") != words.end())
+        const bool main = std::find(words.begin(), words.end(), "--main") != words.end();
+        if (words.empty() || !Contains(words[0], "\\") || main)
             continue;
         if (logged) {
             words = WithoutTemporaryNames(words);
@@ -168,14 +169,16 @@ TEST(CommandExecution, ScriptsRunUnderTheirInterpreterAndLinksRunTheirTarget)
     auto run = [&](const fs::path& tool) {
         fs::permissions(tool, fs::perms::owner_all, fs::perm_options::add);
         fs::remove(record);
-        const Result result = box.Run({"-E", "-path-compiler", tool.string(), "a.c"}, {{"RECORDER_ARGS", record.string()}});
+        const Result result =
+            box.Run({"-E", "-path-compiler", tool.string(), "a.c"}, {{"RECORDER_ARGS", record.string()}});
         EXPECT_EQ(result.status, 0) << result.err;
         const std::vector<Strings> calls = ReadCalls(record);
         EXPECT_EQ(calls.size(), 1u);
         return calls.empty() ? Strings{} : calls[0];
     };
     // The interpreter's words come first, then the script, then the tool's arguments.
-    const fs::path script = box.Write("bin/compiler.exe", "#!\"" + Windows(interpreter.string()) + "\" -x \"y z\"\nno\n");
+    const fs::path script =
+        box.Write("bin/compiler.exe", "#!\"" + Windows(interpreter.string()) + "\" -x \"y z\"\nnot read\n");
     Strings call = run(script);
     ASSERT_GE(call.size(), 5u);
     EXPECT_EQ(Strings(call.begin(), call.begin() + 4),
@@ -308,8 +311,9 @@ TEST(DemanglerPipe, AFailingDemanglerDoesNotFailTheLinkOneThatCannotStartDoes)
     const fs::path linker = InstallRecorder(box, "bin/linker.exe");
     const fs::path text = box.Write("text/demangler.exe", "not a program\n");
     fs::permissions(text, fs::perms::owner_all, fs::perm_options::add);
-    result = box.Run({"-flags-driver", "--decode", "-path-link", linker.string(), "-path-demangle", text.string(), "a.c"},
-                     {{"RECORDER_TOUCH", "a.dxe"}});
+    result = box.Run(
+        {"-flags-driver", "--decode", "-path-link", linker.string(), "-path-demangle", text.string(), "a.c"},
+        {{"RECORDER_TOUCH", "a.dxe"}});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "cctrvx: Fatal Error: cwait(): Exec format error\n");
     EXPECT_FALSE(box.Exists("a.dxe"));
@@ -351,7 +355,8 @@ TEST(ToolFailure, AMissingOrUnusableToolIsReported)
     for (const auto& [tool, what] : {std::pair{missing, "does not exist"}, std::pair{directory, "is a directory"}}) {
         const Result result = box.Run({"-path-compiler", tool.string(), "a.c"});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "cctrvx: Error: `" + Windows(tool.string()) + "' " + what + "\ncctrvx: 1 error detected\n");
+        EXPECT_EQ(result.err,
+                  "cctrvx: Error: `" + Windows(tool.string()) + "' " + what + "\ncctrvx: 1 error detected\n");
     }
 
     // The main driver searches for it and starts it. A script whose interpreter does not
