@@ -36,9 +36,6 @@ std::string Shown(std::time_t when)
 
 constexpr std::time_t Base = 1700000000;  // Tue Nov 14 22:13:20 2023 UTC
 
-// ---------------------------------------------------------------------------------------
-// Dependency lines
-
 TEST(BuildDependencies, RulesLookThroughTemporariesKeptFilesGetARuleEachNothingIsBuilt)
 {
     // Link items are never prerequisites; kept files get a rule each, from the product
@@ -139,9 +136,6 @@ TEST(BuildDependencies, DependencyBuildRemakesOnlyWhatIsOutOfDate)
     EXPECT_EQ(calls[2], (Strings{"linker", "-o", "prog.dxe", "a.doj", "b.doj"}));
     EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), (Strings{"a.c", "b.c"}));
 }
-
-// ---------------------------------------------------------------------------------------
-// Graph display
 
 TEST(BuildGraph, EveryStageWithItsNodesFlagsAndLinks)
 {

@@ -28,8 +28,6 @@ inline std::string Windows(std::string path)
 }
 
 inline std::string Image() { return Windows(InstallImage()); }
-inline std::string CompilerPath() { return Image() + "\\Tarvex\\etc\\compiler.exe"; }
-inline std::string LibrarianPath() { return Image() + "\\librarian.exe"; }
 
 // A main driver command line: the words that name the components and the implementation
 // model, then the words of the case.

@@ -42,9 +42,6 @@ Built Build(const Sandbox& box, const Strings& words)
     return {result, ToolCalls(ToolLog(box))};
 }
 
-// ---------------------------------------------------------------------------------------
-// Objects
-
 TEST(BuildObjects, CAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
 {
     Sandbox box;
@@ -126,9 +123,6 @@ TEST(BuildObjects, ALongCompilerCommandGoesThroughAResponseFileShownWholeByADryR
     EXPECT_EQ(Field(box.Read("a.doj"), "source: "), Strings{"a.c"});
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj"}));
 }
-
-// ---------------------------------------------------------------------------------------
-// Executables
 
 TEST(BuildExecutable, PrelinkerMunchObjectAndMemoryInitializer)
 {
@@ -264,15 +258,12 @@ TEST(BuildExecutable, ChosenToolsRunUnderTheDebugger)
                              "65", "-o", "prog.dxe", "a.c"}).calls;
     ASSERT_EQ(ToolNames(calls), (Strings{"debugger", "compiler", "easmtrvx", "debugger", "linker"}));
     Strings compile = calls[1];
-    compile[0] = CompilerPath();
+    compile[0] = Image() + "\\Tarvex\\etc\\compiler.exe";
     compile.insert(compile.begin(), {"debugger", "-q"});
     EXPECT_EQ(calls[0], compile);
     EXPECT_EQ(calls[3], (Strings{"debugger", "-q", Image() + "\\linker.exe", "-o", "prog.dxe", After(calls[2], "-o")}));
     EXPECT_EQ(Field(box.Read("prog.dxe"), "source: "), Strings{"a.c"});
 }
-
-// ---------------------------------------------------------------------------------------
-// Libraries
 
 TEST(BuildLibrary, SourcesAndObjectsThroughThePrelinkerIntoALibrary)
 {
@@ -318,7 +309,7 @@ TEST(BuildLibrary, ManyObjectsGoInBatchesThatKeepTheCommandLineShort)
         ASSERT_GE(call.size(), 3u);
         EXPECT_EQ(Strings(call.begin(), call.begin() + 2), (Strings{"librarian", "lib.dlb"}));
         // The command line: the program's path, the library and the batch.
-        std::size_t length = LibrarianPath().size();
+        std::size_t length = (Image() + "\\librarian.exe").size();
         for (std::size_t k = 1; k < call.size(); ++k)
             length += 1 + call[k].size();
         EXPECT_LE(length, ArgMax);
@@ -354,9 +345,6 @@ TEST(BuildLibrary, AnObjectThatFitsNowhereStillGetsARunOfItsOwn)
         EXPECT_EQ(calls[i], (Strings{"librarian", option, "lib.dlb", objects[i]}));
     EXPECT_EQ(Field(box.Read("lib.dlb"), "member: "), objects);
 }
-
-// ---------------------------------------------------------------------------------------
-// What the user sees: announcements, one product per source, overwrites, dry runs
 
 TEST(BuildMessages, TwoSourcesAreAnnouncedOneIsNot)
 {

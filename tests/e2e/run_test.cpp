@@ -104,9 +104,6 @@ std::string Show(const Strings& words)
     return text;
 }
 
-// ---------------------------------------------------------------------------------------
-// What a child receives
-
 TEST(CommandExecution, AwkwardWordsArriveExactly)
 {
     Sandbox box({{"a.c", "int a;\n"}});
@@ -194,9 +191,6 @@ TEST(CommandExecution, ScriptsRunUnderTheirInterpreterAndLinksRunTheirTarget)
     EXPECT_EQ(call.back(), "a.c");
 }
 
-// ---------------------------------------------------------------------------------------
-// What is shown is what runs
-
 TEST(CommandExecution, WhatIsShownIsWhatRuns)
 {
     Sandbox box({{"a.c", "int a;\n"}, {"b.s", "nop\n"}});
@@ -235,9 +229,6 @@ TEST(CommandExecution, WhatIsShownIsWhatRuns)
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "b.s", "inc dir"}));
 }
 
-// ---------------------------------------------------------------------------------------
-// Standard output
-
 TEST(CommandExecution, PreprocessedOutputGoesToTheOutputFileOnly)
 {
     Sandbox box({{"a.c", "int a;\n"}});
@@ -247,18 +238,10 @@ TEST(CommandExecution, PreprocessedOutputGoesToTheOutputFileOnly)
     const std::string text = box.Read("out.i");
     EXPECT_TRUE(Contains(text, "int a;")) << text;
 
-    // Without -o the same text goes to the terminal.
+    // Without -o the same text goes to the terminal. (The main driver's command shows the
+    // output file as a redirection: see the replayed runs.)
     EXPECT_EQ(box.Run({"-E", "a.c"}).out, text);
-
-    // The main driver's command shows the redirection.
-    const Strings commands = PrintedCommands(box.Run({"-dryrun", "-E", "-o", "again.i", "a.c"}).err);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].substr(commands[0].size() - 9), " >again.i");
-    EXPECT_FALSE(box.Exists("again.i"));
 }
-
-// ---------------------------------------------------------------------------------------
-// The demangler pipe
 
 TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
 {
@@ -319,9 +302,6 @@ TEST(DemanglerPipe, AFailingDemanglerDoesNotFailTheLinkOneThatCannotStartDoes)
     EXPECT_FALSE(box.Exists("a.dxe"));
     EXPECT_TRUE(box.Files("tmp").empty());
 }
-
-// ---------------------------------------------------------------------------------------
-// Tools that cannot run or do not end normally
 
 TEST(ToolFailure, AToolKilledBySignalFailsTheRun)
 {
@@ -415,9 +395,6 @@ TEST(ToolFailure, AFailingToolFailsTheRunWhenTheDriverInheritsIgnoredChildSignal
     EXPECT_TRUE(box.Files("tmp").empty());
 }
 
-// ---------------------------------------------------------------------------------------
-// Timing
-
 TEST(CommandExecution, TimeShowsEveryToolRun)
 {
     Sandbox box({{"a.c", "int a;\n"}});
@@ -441,9 +418,6 @@ TEST(CommandExecution, TimeShowsEveryToolRun)
         EXPECT_EQ(tools, (Strings{"compiler.exe", "easmtrvx.exe", "prelinker.exe", "linker.exe"}));
     }
 }
-
-// ---------------------------------------------------------------------------------------
-// Interrupts while a tool runs
 
 // True once no process of the group is left (the driver's children included).
 bool GroupGone(int group)
@@ -558,9 +532,6 @@ TEST(Interrupts, ASignalWhileTheDriverWaitsToReadEndsTheRun)
         }
     }
 }
-
-// ---------------------------------------------------------------------------------------
-// A reader that goes away
 
 TEST(BrokenOutput, ARunWhoseErrorStreamIsClosedLeavesNothingBehind)
 {

@@ -45,20 +45,6 @@ TEST(StandInImage, EveryComponentAndDataFileIsInstalled)
     EXPECT_FALSE(Field(read("Tarvex/lib/libc.dlb"), "member: ").empty());
 }
 
-TEST(StandInImage, TheToolIsChosenByTheNameIgnoringCaseAndExeSuffix)
-{
-    Sandbox box;
-    fs::create_symlink(ToolPath("compiler"), box.dir() / "COMPILER.Exe");
-    fs::create_symlink(ToolPath("compiler"), box.dir() / "cc1.exe");
-    Result result = e2e::Process({(box.dir() / "COMPILER.Exe").string(), "--compiler_version"}, box.Environment(),
-                                 box.dir()).Wait();
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "Tarvex stand-in compiler 6.2.0\n");
-    result = e2e::Process({(box.dir() / "cc1.exe").string()}, box.Environment(), box.dir()).Wait();
-    EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(Contains(result.err, "`cc1' is not the name of a tool")) << result.err;
-}
-
 // One run of a stand-in tool. In the arguments and the texts expected, "<image>" stands for
 // the install image ("<windows image>" with backslashes) and "<recorder>" for a copy of the
 // recording program. A text expected
@@ -211,15 +197,9 @@ const std::vector<Scenario> Scenarios = {
        "\nnm -a c.doj\nipa --output out.dlb c.doj\n"},
       {"prelinker", {"-Y", "<image>/Tarvex/etc/ipa.exe", "c.doj"}, 2, "*", "ipa: forced failure\n...", {}, "",
        {{"TRVX_TOOL_FAIL", "ipa"}}}}},
-    {"other builders",
-     {{"a.c", "int a;\n"}, {"g.s", "nop\n"}, {"guide.txt", "guide\n"}, {"run1.dat", "data\n"}},
-     {{"compiler", {"--gen_c_file_name", "a.ic", "a.c"}},
-      {"ccompiler", {"-c", "-Foa.doj", "a.ic"}, 0, "*", "*",
-       {{"a.doj", "trvx object\ntool: ccompiler\nsource: a.c\ninput: a.ic\n"}}},
-      {"objpp", {"a.doj"}, 0, "*", "*",
-       {{"a.doj", "trvx object\ntool: ccompiler\nsource: a.c\ninput: a.ic\npostprocessed\n"}}},
-      {"gco", {"-o", "g.is", "g.s"}, 0, "*", "*", {{"g.is", "trvx asm\ntool: gco\nsource: g.s\ninput: g.s\n"}}},
-      {"link", {"-o", "a.dll", "a.doj"}, 0, "*", "*", {{"a.dll", "trvx dll\ntool: link\nsource: a.c\ninput: a.doj\n"}}},
+    {"the memory initializer and the profiler",
+     {{"a.c", "int a;\n"}, {"guide.txt", "guide\n"}, {"run1.dat", "data\n"}},
+     {{"compiler", {"--gen_obj_file_name", "a.doj", "a.c"}},
       {"linker", {"-o", "t.dxe", "a.doj"}},
       {"mem63k", {"-o", "p.dxe", "t.dxe"}, 0, "*", "*",
        {{"p.dxe", "trvx executable\ntool: mem63k\nsource: a.c\ninput: t.dxe\n"}}},

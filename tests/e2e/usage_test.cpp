@@ -29,7 +29,7 @@ std::string Joined(const std::string& err)
     return joined;
 }
 
-TEST(Help, TheOptionSummaryAndTheHelpFile)
+TEST(Help, TheOptionSummaryTheHelpFileAndTheManualPage)
 {
     Sandbox box;
     auto result = box.Run({"-help", "a.c", "-zz"});
@@ -41,12 +41,9 @@ TEST(Help, TheOptionSummaryAndTheHelpFile)
     result = box.Run({});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.rfind("cctrvx - C and C++ compiler driver for the Tarvex DSPs\n", 0), 0u);
-}
 
-TEST(Help, TheManualPageIsShownWithoutOverstrikesAndMustBeReadable)
-{
-    Sandbox box;
-    auto result = box.Run({"-man"});
+    // The manual page is shown without overstrikes, and must be readable.
+    result = box.Run({"-man"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.find('\b'), std::string::npos);
     EXPECT_EQ(result.out.rfind("NAME\n       cctrvx - C and C++ compiler driver", 0), 0u);
