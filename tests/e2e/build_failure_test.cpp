@@ -157,7 +157,7 @@ TEST(BuildKeptFiles, WithoutThemNoIntermediateRemainsAfterSuccess)
         // Every temporary the tools were given was in the temporary directory.
         for (const Strings& call : ToolCalls(ToolLog(box))) {
             for (const std::string& word : call) {
-                if (IsTemporary(word)) {
+                if (WithoutTemporaryNames(word) != word) {
                     EXPECT_EQ(word.rfind(Windows(box.tmp().string()) + "\\", 0), 0u) << word;
                 }
             }

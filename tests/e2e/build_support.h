@@ -188,15 +188,6 @@ inline bool TemporaryStemAt(const std::string& text, std::size_t at, bool anyDri
     return true;
 }
 
-inline bool IsTemporary(const std::string& name)
-{
-    for (std::size_t at = 0; at < name.size(); ++at) {
-        if (TemporaryStemAt(name, at))
-            return true;
-    }
-    return false;
-}
-
 // A temporary name of the main driver in the sandbox's TMP: TMP, a backslash, the name,
 // a dot and a suffix.
 inline bool IsTemporaryIn(const Sandbox& box, const std::string& name, const std::string& suffix)

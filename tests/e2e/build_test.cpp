@@ -29,7 +29,7 @@ std::string ObjectFrom(const std::string& source)
     return "trvx object\ntool: easmtrvx\nsource: " + source + "\ninput: " + source + "\n";
 }
 
-// Runs a main driver command line with the tool log: the result and the tools' calls.
+// Runs a main driver command line with a fresh tool log: the result and the tools' calls.
 struct Built {
     e2e::Result result;
     std::vector<Strings> calls;
@@ -37,12 +37,13 @@ struct Built {
 
 Built Build(const Sandbox& box, const Strings& words)
 {
+    std::filesystem::remove(box.home() / "tools.log");
     const e2e::Result result = box.Run(MainLine(words), Logged(box));
     EXPECT_EQ(result.status, 0) << result.err;
     return {result, ToolCalls(ToolLog(box))};
 }
 
-TEST(BuildObjects, CAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
+TEST(BuildObjects, CCxxAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
 {
     Sandbox box;
     WriteSources(box);
@@ -59,25 +60,21 @@ TEST(BuildObjects, CAndAssemblerSourcesBecomeObjectsAndNothingIsLinked)
     EXPECT_EQ(box.Read("a.doj"), "trvx object\ntool: easmtrvx\nsource: a.c\ninput: " + assembler + "\n");
     EXPECT_EQ(Field(box.Read("c.doj"), "source: "), Strings{"c.s"});
     EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "b.cpp", "c.doj", "c.s"}));
-}
 
-TEST(BuildObjects, CxxSourceIsCompiledWithItsInstantiationRequestFile)
-{
-    Sandbox box;
-    WriteSources(box);
-    auto [result, calls] = Build(box, {"--c++", "-c", "b.cpp"});
-    EXPECT_EQ(result.err, "");
-    ASSERT_EQ(ToolNames(calls), (Strings{"compiler", "easmtrvx"}));
-    const Strings& compile = calls[0];
-    const std::string assembler = After(compile, "--gen_asm_file_name");
+    // A C++ source is compiled with its instantiation request file.
+    auto [cxx, compiled] = Build(box, {"--c++", "-c", "b.cpp"});
+    EXPECT_EQ(cxx.err, "");
+    ASSERT_EQ(ToolNames(compiled), (Strings{"compiler", "easmtrvx"}));
+    const Strings& compile = compiled[0];
+    const std::string cxxAssembler = After(compile, "--gen_asm_file_name");
     ASSERT_GE(compile.size(), 6u);
     EXPECT_EQ(Strings(compile.end() - 5, compile.end()),
-              (Strings{"--ii_file", "b.ii", "--gen_asm_file_name", assembler, "b.cpp"}));
+              (Strings{"--ii_file", "b.ii", "--gen_asm_file_name", cxxAssembler, "b.cpp"}));
     EXPECT_NE(std::find(compile.begin(), compile.end(), "--c++"), compile.end());
-    EXPECT_EQ(calls[1], (Strings{"easmtrvx", "-o", "b.doj", assembler}));
+    EXPECT_EQ(compiled[1], (Strings{"easmtrvx", "-o", "b.doj", cxxAssembler}));
     EXPECT_EQ(Field(box.Read("b.doj"), "source: "), Strings{"b.cpp"});
     EXPECT_EQ(Field(box.Read("b.doj"), "language: "), Strings{"c++"});
-    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.h", "b.cpp", "b.doj", "c.s"}));
+    EXPECT_EQ(WorkFiles(box), (Strings{"a.c", "a.doj", "a.h", "b.cpp", "b.doj", "c.doj", "c.s"}));
 }
 
 TEST(BuildObjects, KeptIntermediatesRecordEveryStage)

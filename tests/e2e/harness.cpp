@@ -64,13 +64,10 @@ bool UnderWine()
 
 namespace {
 
-bool IsWindowsProgram(const std::string& name)
+bool IsWindowsProgram(std::string name)
 {
-    if (name.size() < 4)
-        return false;
-    std::string suffix = name.substr(name.size() - 4);
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return std::tolower(c); });
-    return suffix == ".exe";
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
 }
 
 // The environment of a Windows program under Wine: Wine keeps HOME, TMP, TEMP and PATH of
@@ -114,14 +111,9 @@ std::string TextOf(std::string text)
 {
     if (!UnderWine())
         return text;
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    return out;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
 }
 
 std::map<std::string, std::string> LaunchEnvironment(const std::map<std::string, std::string>& env)

@@ -243,7 +243,7 @@ TEST(CommandExecution, PreprocessedOutputGoesToTheOutputFileOnly)
     EXPECT_EQ(box.Run({"-E", "a.c"}).out, text);
 }
 
-TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
+TEST(DemanglerPipe, BothStreamsOfTheLinkerPassThroughItAndOnlyADemanglerThatCannotStartFails)
 {
     Sandbox box({{"a.c", "int a;\n"}});
     const fs::path linker = InstallRecorder(box, "bin/linker.exe");
@@ -251,10 +251,10 @@ TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
     // demangler would never finish.
     const std::string big(100000, 'x');
     const fs::path record = box.dir() / "calls";
-    const Result result = box.Run({"-flags-driver", "--decode", "-path-link", linker.string(), "a.c"},
-                                  {{"RECORDER_LINKER_ARGS", record.string()}, {"RECORDER_LINKER_TOUCH", "a.dxe"},
-                                   {"RECORDER_LINKER_STDOUT", "to stdout " + big + "\n"},
-                                   {"RECORDER_LINKER_STDERR", "to stderr\n"}, {"RECORDER_LINKER_STATUS", "3"}});
+    Result result = box.Run({"-flags-driver", "--decode", "-path-link", linker.string(), "a.c"},
+                            {{"RECORDER_LINKER_ARGS", record.string()}, {"RECORDER_LINKER_TOUCH", "a.dxe"},
+                             {"RECORDER_LINKER_STDOUT", "to stdout " + big + "\n"},
+                             {"RECORDER_LINKER_STDERR", "to stderr\n"}, {"RECORDER_LINKER_STATUS", "3"}});
     EXPECT_EQ(result.status, 1);
     // Compared without printing: a failure would show a hundred thousand characters.
     const std::string expected = "to stdout " + big + "\nto stderr\n";
@@ -264,15 +264,12 @@ TEST(DemanglerPipe, BothStreamsOfAFailingLinkerPassThroughTheDemangler)
     // The partial product the linker left is removed.
     EXPECT_FALSE(box.Exists("a.dxe"));
     EXPECT_TRUE(box.Files("tmp").empty());
-}
 
-TEST(DemanglerPipe, AFailingDemanglerDoesNotFailTheLinkOneThatCannotStartDoes)
-{
-    Sandbox box({{"a.c", "int a;\n"}});
+    // A demangler that fails does not fail the link; one that cannot start does.
     const fs::path demangler = InstallRecorder(box, "bin/demangler.exe");
     const fs::path input = box.dir() / "demangler.in";
-    const fs::path record = box.dir() / "calls";
-    Result result = box.Run({"-flags-driver", "--decode", "-flags-demangle", "-k,two words", "-path-demangle",
+    fs::remove(record);
+    result = box.Run({"-flags-driver", "--decode", "-flags-demangle", "-k,two words", "-path-demangle",
                              demangler.string(), "-verbose", "a.c"},
                             {{"RECORDER_ARGS", record.string()}, {"RECORDER_STDIN", input.string()},
                              {"RECORDER_STATUS", "7"}});
@@ -291,7 +288,6 @@ TEST(DemanglerPipe, AFailingDemanglerDoesNotFailTheLinkOneThatCannotStartDoes)
     EXPECT_TRUE(shown) << result.err;
 
     fs::remove(box.dir() / "a.dxe");
-    const fs::path linker = InstallRecorder(box, "bin/linker.exe");
     const fs::path text = box.Write("text/demangler.exe", "not a program\n");
     fs::permissions(text, fs::perms::owner_all, fs::perm_options::add);
     result = box.Run(
