@@ -88,6 +88,30 @@ TEST_F(FileSystemTest, DeleteTempFilesRemovesObjectsWithTheirCompanions)
     EXPECT_TRUE(Exists("b.ii"));  // not an object
 }
 
+// An interrupt that arrives while the driver works in its own code ends it from the
+// signal handler: the deletion list (with the companions of objects) and the private
+// directory go there, with nothing of the exit handlers.
+TEST_F(FileSystemTest, AnInterruptInTheDriversOwnCodeRemovesWhatIsBeingWritten)
+{
+    UseInstFiles = 1;
+    FileTempDir();
+    const fs::path temp = HostPath(*TempDir);
+    std::ofstream(temp / "t.s") << "x";
+    for (const char* name : {"part.doj", "part.ii", "kept.doj"})
+        MakeFile(name);
+    DelFileAdd(Name("part.doj"));
+    EXPECT_EXIT(
+        {
+            InSignalHandler = 1;
+            Break(SIGINT);
+        },
+        testing::ExitedWithCode(1), "^cctrvx: Received signal 2 - terminating\n$");
+    EXPECT_FALSE(Exists("part.doj"));
+    EXPECT_FALSE(Exists("part.ii"));
+    EXPECT_TRUE(Exists("kept.doj"));
+    EXPECT_FALSE(fs::exists(temp));
+}
+
 TEST_F(FileSystemTest, RemovingATreeNeverFollowsALinkOutOfIt)
 {
     MakeFile("outside/precious", "keep");
