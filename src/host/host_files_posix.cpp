@@ -237,17 +237,6 @@ std::optional<std::string> HostReadRegistry(std::string_view key, std::string_vi
     return value;
 }
 
-bool HostCopy(std::string_view source, std::string_view destination)
-{
-    std::error_code error;
-    std::filesystem::copy(HostPath(source), HostPath(destination),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
-                          error);
-    if (error)
-        errno = error.value();
-    return !error;
-}
-
 bool HostMove(std::string_view source, std::string_view destination)
 {
     return std::rename(HostPath(source).c_str(), HostPath(destination).c_str()) == 0;

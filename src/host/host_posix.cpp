@@ -19,21 +19,6 @@ std::string HostPath(std::string_view name)
     return path;
 }
 
-std::string HostName(std::string_view hostPath)
-{
-    std::string name(hostPath);
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
-}
-
-std::optional<std::string> HostGetEnv(const char* name)
-{
-    const char* value = std::getenv(name);
-    if (!value)
-        return std::nullopt;
-    return std::string(value);
-}
-
 bool HostPutEnv(const std::string& name, const std::string& value)
 {
     return setenv(name.c_str(), value.c_str(), 1) == 0;
