@@ -20,24 +20,16 @@ namespace {
 
 // Names are compared without regard to case. Each stage keeps an index from the folded
 // name to its nodes in creation order, so lookups stay fast for many inputs.
-std::string Folded(std::string_view name)
-{
-    std::string folded(name);
-    for (char& c : folded)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 std::unordered_map<std::string, std::vector<Node*>> StageIndex[STAGE_COUNT];
 
 void IndexAdd(Node* node)
 {
-    StageIndex[node->stage][Folded(node->name)].push_back(node);
+    StageIndex[node->stage][FoldCase(node->name)].push_back(node);
 }
 
 void IndexRemove(Node* node)
 {
-    auto entry = StageIndex[node->stage].find(Folded(node->name));
+    auto entry = StageIndex[node->stage].find(FoldCase(node->name));
     if (entry == StageIndex[node->stage].end())
         return;
     std::vector<Node*>& nodes = entry->second;
@@ -114,7 +106,7 @@ void NodeDelete(Node* node)
 
 Node* NodeLocate(std::string_view name, int stage)
 {
-    const std::string folded = Folded(name);
+    const std::string folded = FoldCase(name);
     const int first = stage == STAGE_ALL ? 0 : stage;
     const int last = stage == STAGE_ALL ? STAGE_COUNT - 1 : stage;
     for (int s = first; s <= last; ++s) {

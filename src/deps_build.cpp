@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "args.h"
 #include "deps.h"
 #include "error.h"
@@ -42,17 +43,6 @@ void ClashCheck(const std::string& name, int stage)
 {
     if (NodeLocate(name, stage))
         Error(LEVEL_FATAL, "File `%s' will be overwritten", name.c_str());
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // The product of a link-type output: one node shared by all inputs.

@@ -79,9 +79,8 @@ void RemoveRepositoryDirectory()
     std::optional<std::string> start = FileFullPath(FileLocs[LOC_CWD].view());
     if (!full || !start)
         return;
-    auto folded = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto folded = [](std::string_view path) {
+        std::string text = FoldCase(path);
         while (text.size() > 1 && text.back() == '\\' && !(text.size() == 3 && text[1] == ':'))
             text.pop_back();
         return text;

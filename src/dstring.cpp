@@ -1,5 +1,6 @@
 #include "dstring.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -158,4 +159,42 @@ std::string BuildString(std::initializer_list<std::string_view> pieces)
     for (std::string_view piece : pieces)
         result.append(piece);
     return result;
+}
+
+namespace {
+
+int Lower(char c)
+{
+    return std::tolower(static_cast<unsigned char>(c));
+}
+
+} // namespace
+
+bool EqualsIgnoringCase(std::string_view first, std::string_view second)
+{
+    if (first.size() != second.size())
+        return false;
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        if (Lower(first[i]) != Lower(second[i]))
+            return false;
+    }
+    return true;
+}
+
+int CompareIgnoringCase(const char* first, const char* second)
+{
+    for (;; ++first, ++second) {
+        const int x = Lower(*first);
+        const int y = Lower(*second);
+        if (x != y || x == 0)
+            return x - y;
+    }
+}
+
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded)
+        c = static_cast<char>(Lower(c));
+    return folded;
 }

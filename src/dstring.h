@@ -45,6 +45,12 @@ void RemChars(DString& string, std::uint32_t count);
 // Replaces the whole contents.
 void StrSet(DString& string, std::string_view text);
 
+// Names are compared without regard to case: equal, ordered (like strcmp), or folded to
+// lower case for use as a key.
+bool EqualsIgnoringCase(std::string_view first, std::string_view second);
+int CompareIgnoringCase(const char* first, const char* second);
+std::string FoldCase(std::string_view text);
+
 // The concatenation of both strings.
 std::string JoinString(std::string_view first, std::string_view second);
 // The concatenation of all the pieces.

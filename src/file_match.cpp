@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "args.h"
 #include "file_names.h"
 #include "file_temp.h"
@@ -12,16 +13,6 @@
 namespace {
 
 constexpr std::size_t NoMatch = std::string_view::npos;
-
-int CompareIgnoringCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        const int x = std::tolower(static_cast<unsigned char>(*a));
-        const int y = std::tolower(static_cast<unsigned char>(*b));
-        if (x != y || x == 0)
-            return x - y;
-    }
-}
 
 bool HasWildcard(std::string_view component)
 {

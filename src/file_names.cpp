@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "error.h"
 #include "file_temp.h"
 
@@ -43,17 +44,6 @@ namespace {
 bool IsSeparator(char c)
 {
     return c == '\\' || c == ':';
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // True when the dot at `dot` begins a version component: one or more decimal digits,

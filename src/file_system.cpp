@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "args.h"
 #include "error.h"
 #include "file_names.h"
@@ -24,27 +25,6 @@ void EchoOperation(const char* command, std::initializer_list<std::string_view> 
         ArgAddTail(words, argument);
     ShowCommand(ShellCommandLine(command, REDIRECT_BOTH_APPEND, "nul", words));
     ArgFreeList(words);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-int CompareIgnoringCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        int x = std::tolower(static_cast<unsigned char>(*a));
-        int y = std::tolower(static_cast<unsigned char>(*b));
-        if (x != y || x == 0)
-            return x - y;
-    }
 }
 
 bool IsAbsolute(std::string_view path)

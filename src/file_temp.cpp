@@ -196,6 +196,15 @@ void FileTempDir()
     Error(LEVEL_FATAL, "Cannot create directory `%s'", FileLocs[LOC_TEMP].str);
 }
 
+std::string FreeTempFile(const char* suffix)
+{
+    std::string file;
+    do {
+        file = BuildPath({FileLocs[LOC_TEMP].view(), FileTemp(suffix)});
+    } while (FileExists(file));
+    return file;
+}
+
 void CheckTempFile(std::string& path)
 {
     while (FileExists(path)) {

@@ -25,6 +25,9 @@ std::string FileTemp(const char* suffix);
 // In a job started by this driver: the deletion list and the private temporary
 // directory stay with the driver, and temporary names are drawn anew for this process.
 void FileTempNewProcess();
+// A temporary name in the temporary directory that names no existing file yet, drawn
+// until one is free.
+std::string FreeTempFile(const char* suffix);
 // Makes the private temporary directory inside LOC_TEMP and makes it LOC_TEMP.
 void FileTempDir();
 // Makes sure `path` names no existing file, drawing new temporary names with the same

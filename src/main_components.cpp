@@ -90,9 +90,7 @@ void ProfileGuidedOptimisation()
         output = FileLocs[LOC_OUTPUT_DIR].len > 0 ? BuildPath({FileLocs[LOC_OUTPUT_DIR].view(), "profile.pgo"})
                                                   : std::string("profile.pgo");
     } else {
-        do {
-            output = BuildPath({FileLocs[LOC_TEMP].view(), FileTemp("pgo")});
-        } while (FileExists(output));
+        output = FreeTempFile("pgo");
         DelFileAdd(output);
     }
     StrSet(FileLocs[LOC_PROFILER], profiler);

@@ -186,10 +186,7 @@ void ProcessLists()
     if (headers.count == 1) {
         ArgAddHead(headers, "--preinclude");
     } else if (headers.count > 1) {
-        std::string file;
-        do {
-            file = BuildPath({FileLocs[LOC_TEMP].view(), FileTemp("h")});
-        } while (FileExists(file));
+        const std::string file = FreeTempFile("h");
         DelFileAdd(file);
         if (!FileWriteHeaders(file)) {
             FreeTables();

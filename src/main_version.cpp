@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "args.h"
 #include "build.h"
 #include "error.h"
@@ -73,17 +74,6 @@ const char* LinkMode()
     return DynamicLink == 1 ? "d" : DynamicLink == 0 ? "s" : "";
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // A file the driver writes: kept next to the user (in the output directory when one is
 // given) with -save-temps, else a fresh temporary name that is deleted at exit.
 std::string GeneratedFile(const char* keptName, const char* suffix)
@@ -92,10 +82,7 @@ std::string GeneratedFile(const char* keptName, const char* suffix)
         return FileLocs[LOC_OUTPUT_DIR].len > 0 ? BuildPath({FileLocs[LOC_OUTPUT_DIR].view(), keptName})
                                                 : std::string(keptName);
     }
-    std::string file;
-    do {
-        file = BuildPath({FileLocs[LOC_TEMP].view(), FileTemp(suffix)});
-    } while (FileExists(file));
+    const std::string file = FreeTempFile(suffix);
     DelFileAdd(file);
     return file;
 }

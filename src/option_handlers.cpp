@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cctrvx/globals.h"
+#include "dstring.h"
 #include "args.h"
 #include "error.h"
 #include "file_match.h"
@@ -22,17 +23,6 @@
 #include "option.h"
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // The pieces of an argument split at every one of the separators.
 std::vector<std::string> Split(const std::string& argument, const char* separators)
